@@ -1,0 +1,27 @@
+// The program's own texts that more than one front end shows, and the rules
+// by which errors are turned into the texts shown.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvel {
+
+// The application title: the taskbar entry and every message box caption.
+inline constexpr std::string_view kApplicationTitle =
+    "آپديت بانک اطلاعاتي اورول";
+inline constexpr std::string_view kRunSucceededMessage =
+    "عمليات ارتقاء با موفقيت پايان پذيرفت";
+inline constexpr std::string_view kQuerySucceededMessage =
+    ".دستور مورد نظر با موفقيت اجرا گرديد";
+
+// The ErrorBox text: the message with "." appended, unless it is empty or
+// its last character's code is at most that of "." (control characters,
+// blanks and the ASCII punctuation from "!" to ".").
+std::string ErrorBoxText(std::string_view message);
+
+// The query window's error text: class and message on two lines separated by
+// a lone carriage return.
+std::string QueryErrorText(std::string_view errorClass, std::string_view message);
+
+}  // namespace orvel

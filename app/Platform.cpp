@@ -1,0 +1,78 @@
+// The operating-system calls of the core, one function each.
+#include "app/Platform.h"
+
+#include <clocale>
+#include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#  ifndef NOMINMAX
+#    define NOMINMAX
+#  endif
+#  include <windows.h>
+#else
+#  include <unistd.h>
+#endif
+
+namespace orvel {
+
+#ifdef _WIN32
+
+namespace {
+
+std::string toUtf8(const wchar_t* text, int length) {
+    if (length <= 0) return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+}  // namespace
+
+std::string LocalSystem::computerName() const {
+    wchar_t buffer[256];
+    DWORD size = 256;
+    if (!GetComputerNameW(buffer, &size)) return {};
+    return toUtf8(buffer, static_cast<int>(size));
+}
+
+std::filesystem::path LocalSystem::programDirectory() const {
+    std::wstring path(32768, L'\0');
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::filesystem::current_path();
+    path.resize(length);
+    return std::filesystem::path(path).parent_path();
+}
+
+void UseUtf8Locale() { std::setlocale(LC_ALL, ".UTF-8"); }
+
+void ActivateUsKeyboardLayout() { LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE); }
+
+#else
+
+std::string LocalSystem::computerName() const {
+    char buffer[256] = {};
+    if (gethostname(buffer, sizeof buffer - 1) != 0) return {};
+    return std::string(buffer, strnlen(buffer, sizeof buffer));
+}
+
+std::filesystem::path LocalSystem::programDirectory() const {
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return std::filesystem::current_path();
+    return exe.parent_path();
+}
+
+void UseUtf8Locale() {
+    const char* locale = std::setlocale(LC_ALL, "");
+    const char* codeset = locale ? std::setlocale(LC_CTYPE, nullptr) : nullptr;
+    bool utf8 = codeset && (std::strstr(codeset, "UTF-8") || std::strstr(codeset, "utf8"));
+    if (!utf8) std::setlocale(LC_ALL, "C.UTF-8");
+}
+
+void ActivateUsKeyboardLayout() {}
+
+#endif
+
+}  // namespace orvel

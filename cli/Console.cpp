@@ -1,0 +1,66 @@
+// Console output per platform.
+#include "cli/Console.h"
+
+#include <cstdio>
+#include <string>
+
+#ifdef _WIN32
+#  ifndef NOMINMAX
+#    define NOMINMAX
+#  endif
+#  include <windows.h>
+#  include <io.h>
+#else
+#  include <unistd.h>
+#endif
+
+namespace orvel {
+
+namespace {
+
+#ifdef _WIN32
+void write(DWORD handleId, std::FILE* stream, std::string_view text) {
+    HANDLE handle = GetStdHandle(handleId);
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+        int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        std::wstring wide(static_cast<std::size_t>(size), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+        std::fflush(stream);
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+#endif
+
+}  // namespace
+
+void WriteStdout(std::string_view text) {
+#ifdef _WIN32
+    write(STD_OUTPUT_HANDLE, stdout, text);
+#else
+    std::fwrite(text.data(), 1, text.size(), stdout);
+#endif
+}
+
+void WriteStderr(std::string_view text) {
+#ifdef _WIN32
+    write(STD_ERROR_HANDLE, stderr, text);
+#else
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+#endif
+}
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+}  // namespace orvel

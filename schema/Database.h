@@ -1,0 +1,74 @@
+// The database the upgrader talks to, as one abstract class.
+//
+// Everything above this interface (schema operations, table and object steps,
+// the run driver, the query window) sees only these operations.  The ODBC
+// adapter implements it against a real server; the catalogue simulator
+// implements it in memory for `plan` and for tests.  Every failure is a
+// DatabaseError, whatever the implementation.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orvel {
+
+// The one error type of the database layer: the database's own message and
+// the name of the error's class ("Error class: ..." in the query window).
+class DatabaseError : public std::runtime_error {
+public:
+    DatabaseError(std::string errorClass, const std::string& message,
+                  std::string sqlState = {}, long nativeCode = 0);
+
+    const std::string& errorClass() const noexcept { return errorClass_; }
+    const std::string& sqlState() const noexcept { return sqlState_; }
+    long nativeCode() const noexcept { return nativeCode_; }
+
+private:
+    std::string errorClass_;
+    std::string sqlState_;
+    long nativeCode_;
+};
+
+// A named text parameter of a query-object statement (`:name` in its text).
+struct NamedParameter {
+    std::string name;
+    std::string value;
+
+    bool operator==(const NamedParameter&) const = default;
+};
+using Parameters = std::vector<NamedParameter>;
+
+// The object a statement is sent through: the command object, as the schema
+// operations send, or the query object, which binds named parameters.
+enum class Sender { Command, Query };
+
+class Database {
+public:
+    virtual ~Database() = default;
+
+    // Opens from a connection text; the implementation decides what the text
+    // means (the ODBC adapter accepts ADO-style and ODBC texts).
+    virtual void open(const std::string& connectionText) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Tables and views of every schema, names only, in the provider's order.
+    virtual std::vector<std::string> tableNames() = 0;
+    // Columns of every table called `table` in any schema; empty when none.
+    virtual std::vector<std::string> columnNames(const std::string& table) = 0;
+
+    // Sends a statement text as one batch through the command object and
+    // discards any result.  An empty text or a closed connection is refused
+    // here, the same way for every implementation.
+    void execute(const std::string& sql);
+    // Sends a query-object text whose `:name` markers are bound, by name, to
+    // the given text parameters; returns no rows.
+    void executeQuery(const std::string& sql, const Parameters& parameters = {});
+
+protected:
+    virtual void doExecute(const std::string& sql) = 0;
+    virtual void doExecuteQuery(const std::string& sql, const Parameters& parameters) = 0;
+};
+
+}  // namespace orvel

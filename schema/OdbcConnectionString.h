@@ -1,0 +1,33 @@
+// From the connection text the settings build (ADO style) to an ODBC
+// connection string.
+//
+// Pure text work, no ODBC call: the caller passes the drivers installed on
+// the machine and any driver names chosen in the environment, so that every
+// rule can be tested anywhere.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvel {
+
+struct OdbcDriverPreferences {
+    std::vector<std::string> installedDrivers;  // as SQLDrivers lists them
+    std::optional<std::string> sqlServerDriver;  // ORVEL_SQLSERVER_DRIVER
+    std::optional<std::string> accessDriver;     // ORVEL_ACCESS_DRIVER
+};
+
+// Translates `connectionText`; a text that already is an ODBC connection
+// string (it has a Driver= or DSN= key) is returned unchanged.  Throws
+// DatabaseError (class "ConnectionTextError") when the text names an unknown
+// provider or no suitable driver is installed.
+std::string ToOdbcConnectionString(std::string_view connectionText,
+                                   const OdbcDriverPreferences& preferences);
+
+// A value as an ODBC connection string must carry it: braced (with "}"
+// doubled) when it holds ";", "}" or starts with "{" or a blank.
+std::string OdbcValue(std::string_view value);
+
+}  // namespace orvel

@@ -1,0 +1,43 @@
+// The database interface over the ODBC API (unixODBC, or Windows' own
+// driver manager).  No ODBC type is visible outside OdbcDatabase.cpp.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "schema/Database.h"
+#include "schema/OdbcConnectionString.h"
+
+namespace orvel {
+
+class OdbcDatabase : public Database {
+public:
+    OdbcDatabase();
+    ~OdbcDatabase() override;
+    OdbcDatabase(const OdbcDatabase&) = delete;
+    OdbcDatabase& operator=(const OdbcDatabase&) = delete;
+
+    // Accepts an ADO-style connection text (translated) or an ODBC string.
+    void open(const std::string& connectionText) override;
+    void close() override;
+    bool isOpen() const override;
+
+    std::vector<std::string> tableNames() override;
+    std::vector<std::string> columnNames(const std::string& table) override;
+
+    // The drivers installed and the environment's driver choices.
+    static OdbcDriverPreferences DriverPreferences();
+    // The ODBC string `open` would use for this text on this machine.
+    static std::string ConnectionStringFor(const std::string& connectionText);
+
+protected:
+    void doExecute(const std::string& sql) override;
+    void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+
+private:
+    struct Handles;
+    std::unique_ptr<Handles> handles_;
+};
+
+}  // namespace orvel

@@ -1,0 +1,95 @@
+// Recording statements and writing them as JSON lines or as a script.
+#include "schema/StatementLog.h"
+
+#include <nlohmann/json.hpp>
+
+#include "schema/NamedParameters.h"
+
+namespace orvel {
+
+std::string ToJsonLine(const StatementRecord& record) {
+    nlohmann::ordered_json json;
+    json["step"] = record.step ? nlohmann::ordered_json(*record.step) : nlohmann::ordered_json(nullptr);
+    json["via"] = record.via == Sender::Query ? "query" : "command";
+    json["sql"] = record.sql;
+    if (!record.parameters.empty()) {
+        nlohmann::ordered_json params = nlohmann::ordered_json::object();
+        for (const auto& parameter : record.parameters) params[parameter.name] = parameter.value;
+        json["params"] = params;
+    }
+    if (record.error) json["error"] = *record.error;
+    return json.dump() + "\n";
+}
+
+namespace {
+
+std::string withLineFeeds(const std::string& sql) {
+    std::string text;
+    text.reserve(sql.size());
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        if (sql[i] == '\r') {
+            text += '\n';
+            if (i + 1 < sql.size() && sql[i + 1] == '\n') ++i;
+        } else {
+            text += sql[i];
+        }
+    }
+    return text;
+}
+
+std::string unicodeLiteral(const std::string& text) {
+    std::string literal = "N'";
+    for (char c : text) {
+        literal += c;
+        if (c == '\'') literal += '\'';
+    }
+    return literal + "'";
+}
+
+}  // namespace
+
+std::string ToSqlScript(const StatementRecord& record) {
+    std::string script;
+    if (record.step) script += "-- step " + *record.step + "\n";
+    const std::string sql = withLineFeeds(record.sql);
+    const auto markers = FindParameterMarkers(sql);
+    if (record.via == Sender::Query && !markers.empty()) {
+        std::string declarations, values;
+        for (const auto& parameter : record.parameters) {
+            if (!declarations.empty()) declarations += ", ";
+            declarations += "@" + parameter.name + " nvarchar(max)";
+            values += ", @" + parameter.name + " = " + unicodeLiteral(parameter.value);
+        }
+        const std::string body =
+            ReplaceParameterMarkers(sql, [](const std::string& name) { return "@" + name; });
+        script += "EXEC sp_executesql " + unicodeLiteral(body) + ", " + unicodeLiteral(declarations) + values;
+    } else {
+        script += sql;
+    }
+    return script + "\nGO\n";
+}
+
+template <typename Send>
+void LoggingDatabase::record(Sender via, const std::string& sql, const Parameters& parameters, Send send) {
+    StatementRecord entry{step_, via, sql, parameters, std::nullopt};
+    try {
+        send();
+    } catch (const DatabaseError& e) {
+        entry.error = e.what();
+        records_.push_back(entry);
+        if (onRecord) onRecord(records_.back());
+        throw;
+    }
+    records_.push_back(std::move(entry));
+    if (onRecord) onRecord(records_.back());
+}
+
+void LoggingDatabase::doExecute(const std::string& sql) {
+    record(Sender::Command, sql, {}, [&] { inner_.execute(sql); });
+}
+
+void LoggingDatabase::doExecuteQuery(const std::string& sql, const Parameters& parameters) {
+    record(Sender::Query, sql, parameters, [&] { inner_.executeQuery(sql, parameters); });
+}
+
+}  // namespace orvel

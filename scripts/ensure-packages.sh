@@ -1,0 +1,42 @@
+# Installs the Debian packages the build, the tests and the window need,
+# when they are missing.  Sourced by ./run and ./test; safe to run again.
+
+ORVEL_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev nlohmann-json3-dev libcli11-dev libfmt-dev
+  unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc
+  qt6-base-dev qt6-base-dev-tools libqt6test6 qt6-qpa-plugins qt6-translations-l10n
+  xvfb xauth fonts-noto-core fonts-dejavu-core fonts-wine
+  sqlfluff
+)
+
+orvel_missing_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  printf '%s\n' "${missing[@]}"
+}
+
+orvel_ensure_packages() {
+  local missing
+  mapfile -t missing < <(orvel_missing_packages "$@")
+  [ "${#missing[@]}" -eq 0 ] || [ -z "${missing[0]}" ] && return 0
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# Configures (once) and builds out of tree in build/.
+orvel_build() {
+  local generator=()
+  command -v ninja >/dev/null && generator=(-G Ninja)
+  if [ ! -f build/CMakeCache.txt ]; then
+    cmake "${generator[@]}" -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  cmake --build build
+}
