@@ -1,0 +1,95 @@
+// orvel-updater-cli as a user runs it: output streams and exit codes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "TestSupport.h"
+#include "app/Platform.h"
+
+namespace orvel {
+namespace {
+
+struct Result {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+Result runCli(const std::string& arguments) {
+    test::TempDir dir;
+    const auto errFile = dir.path() / "stderr.txt";
+    const std::string command = std::string(ORVEL_CLI_PATH) + " " + arguments + " 2>" + errFile.string();
+    Result result{-1, {}, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    std::array<char, 4096> buffer{};
+    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream err(errFile);
+    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    return result;
+}
+
+int lineCount(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+TEST(Cli, ExitCodesAndStreams) {
+    test::TempDir settings;  // no ServerName.txt, no RemoteConnections.json
+    const std::string dir = " --settings-dir " + settings.path().string();
+    const struct {
+        const char* what;
+        std::string arguments;
+        int exitCode;
+        bool stdoutEmpty;
+        const char* stderrHas;
+    } cases[] = {
+        {"products", "products", 0, false, ""},
+        {"plan of a product without steps", "plan --product Brivo", 0, true, "0 statements"},
+        {"unknown product", "plan --product Orvel", 2, true, "unknown product \"Orvel\""},
+        {"unknown option", "plan --product Pelsa --bogus", 2, true, "bogus"},
+        {"no command", "", 2, true, "subcommand"},
+        {"missing catalogue file", "plan --product Pelsa --catalog /nonexistent.json", 2, true, "nonexistent"},
+        {"Oracle aborts", "connection-text --product Velora --kind oracle" + dir, 3, true, "Oracle"},
+        {"Access without a file aborts", "upgrade --product Pelsa --kind access" + dir, 3, true, "--access-file"},
+        {"exec with Oracle aborts", "exec --product Pelsa --kind oracle --sql x" + dir, 3, true, "Oracle"},
+        {"exec needs a statement", "exec --product Pelsa", 2, true, "--sql"},
+        {"hosted connection without its file", "connection-text --product Tamrix2" + dir, 1, true,
+         "RemoteConnections.json"},
+    };
+    for (const auto& c : cases) {
+        const Result r = runCli(c.arguments);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.what << "\n" << r.err;
+        EXPECT_EQ(r.out.empty(), c.stdoutEmpty) << c.what << "\n" << r.out;
+        EXPECT_NE(r.err.find(c.stderrHas), std::string::npos) << c.what << "\n" << r.err;
+        if (c.exitCode == 2) {
+            EXPECT_EQ(lineCount(r.err), 1) << c.what << "\n" << r.err;
+        }
+    }
+}
+
+TEST(Cli, ConnectionTextUsesThisComputersName) {
+    test::TempDir settings;
+    const Result r = runCli("connection-text --product Velora --settings-dir " + settings.path().string());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
+                     "Initial Catalog=Velora;Data Source=" +
+                         LocalSystem().computerName() + "\\SQLEXPRESS\n");
+}
+
+TEST(Cli, PlanWritesAndReadsCatalogueSnapshots) {
+    test::TempDir dir;
+    dir.write("start.json", R"({"tables": {"Login": ["ID"]}, "views": {}})");
+    const auto out = dir.path() / "after.json";
+    const Result r = runCli("plan --product Brivo --catalog " + (dir.path() / "start.json").string() +
+                            " --catalog-out " + out.string());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(CatalogueSnapshot::Load(out).tables.front().name, "Login");
+}
+
+}  // namespace
+}  // namespace orvel
