@@ -13,7 +13,8 @@ namespace orvel {
 
 namespace {
 
-// `prefix`first .. `prefix`last, ascending, all of one type.
+// The columns prefix+first to prefix+last (col0 to col23, say), ascending,
+// all of one type.
 std::vector<ColumnEntry> numberedColumns(const std::string& prefix, int first, int last,
                                          const std::string& type) {
     std::vector<ColumnEntry> columns;
@@ -79,6 +80,8 @@ std::vector<TableStep> PelsaTableSteps() {
          .entries = {
              {"ID", "Integer PRIMARY KEY"},
          }},
+        // The flag numbers jump on purpose: 11 to 20, 26 to 30 and 36 to 39 have
+        // no column.
         {.name = "Yollar", .table = "yollar", .firstColumn = "CTY", .firstType = "Integer",
          .entries = {
              {"CTY", "Integer PRIMARY KEY"}, {"y1", "Bit"}, {"y2", "Bit"}, {"y3", "Bit"}, {"y4", "Bit"},
