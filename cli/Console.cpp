@@ -47,6 +47,8 @@ void WriteStdout(std::string_view text) {
 }
 
 void WriteStderr(std::string_view text) {
+    // What was written to standard output comes first when both go to one place.
+    std::fflush(stdout);
 #ifdef _WIN32
     write(STD_ERROR_HANDLE, stderr, text);
 #else

@@ -25,6 +25,8 @@ PlanSummary Summarize(const std::vector<StatementRecord>& records) {
         const std::string sql = lowered(record.sql);
         if (sql.starts_with("create table "))
             ++summary.tablesCreated;
+        else if (sql.starts_with("drop table "))
+            ++summary.tablesDropped;
         else if (sql.starts_with("alter table ") && sql.find(" alter column ") != std::string::npos)
             ++summary.columnsAltered;
         else if (sql.starts_with("alter table ") && sql.find(" add constraint ") == std::string::npos &&
@@ -40,10 +42,11 @@ std::string FormatSummary(const std::string& product, int steps, const PlanSumma
     return fmt::format(
         "{}: {} steps, {} statements\n"
         "  tables created    {:>6}\n"
+        "  tables dropped    {:>6}\n"
         "  columns added     {:>6}\n"
         "  columns altered   {:>6}\n"
         "  other statements  {:>6}  (keys, indexes, data fixes, server objects)\n",
-        product, steps, summary.total(), summary.tablesCreated, summary.columnsAdded, summary.columnsAltered,
+        product, steps, summary.total(), summary.tablesCreated, summary.tablesDropped, summary.columnsAdded, summary.columnsAltered,
         summary.otherStatements);
 }
 

@@ -11,10 +11,11 @@ namespace orvel {
 
 struct PlanSummary {
     int tablesCreated = 0;
+    int tablesDropped = 0;
     int columnsAdded = 0;
     int columnsAltered = 0;
     int otherStatements = 0;
-    int total() const { return tablesCreated + columnsAdded + columnsAltered + otherStatements; }
+    int total() const { return tablesCreated + tablesDropped + columnsAdded + columnsAltered + otherStatements; }
 };
 
 PlanSummary Summarize(const std::vector<StatementRecord>& records);
