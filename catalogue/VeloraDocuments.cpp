@@ -129,8 +129,9 @@ std::vector<TableStep> VeloraDocumentTableSteps() {
                 {"NHD", "nvarchar(50)"}, {"SH_RP", "integer"}, {"SH_RD", "integer"},
                 {"TA", "nvarchar(50)"}, {"SA", "nvarchar(50)"}, {"MABLAGH", "money"},
                 {"BABAT", "nvarchar(250)"}, {"kind", "nvarchar(5)"}, {"CK", "integer"},
-                {"NK", "nvarchar(100)"}, {"SHO_SANAD", "integer"},
-                {"ID", "integer. The last entry repeats the first column: on a table this step has just created it finds `ID` and sends nothing; on an older table without `ID` it adds the column"},
+                // The last entry repeats the first column: it adds ID only to an
+                // older table that lacks it.
+                {"NK", "nvarchar(100)"}, {"SHO_SANAD", "integer"}, {"ID", "integer"},
             },
             .statements = {
                 {AfterEntries, Command, "alter table A_ENTEQAL alter column babat nvarchar (250)"},
