@@ -3,6 +3,8 @@
 // check a product's claims against.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -105,6 +107,46 @@ inline std::set<std::string> LowerSet(const std::vector<std::string>& names) {
     std::set<std::string> result;
     for (const auto& n : names) result.insert(Lower(n));
     return result;
+}
+
+// Runs the steps on an empty database and checks what every table step
+// promises there: one bar advance per step, each table created once (by the
+// step's own create, sent first, when it has one) and ending with exactly its
+// listed columns.
+inline std::vector<StepOutcome> RunOnEmptyAndCheckEveryTable(const std::vector<TableStep>& steps) {
+    SimulatedRun run;
+    auto outcomes = RunInOrder(steps, run);
+    EXPECT_EQ(run.progress.overallGauge().position(), static_cast<int>(steps.size()));
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const auto& o = outcomes[i];
+        EXPECT_EQ(TableCreates(o), 1) << o.step;
+        if (!steps[i].ownCreate.empty()) {
+            EXPECT_EQ(o.sent.front().sql, steps[i].ownCreate) << o.step;
+        }
+        EXPECT_EQ(LowerSet(o.columns), ListedColumns(steps[i])) << o.step;
+    }
+    return outcomes;
+}
+
+struct StartingDatabase {
+    std::string what;
+    CatalogueSnapshot catalogue;
+};
+
+// Databases that already hold every table of the steps with all its columns:
+// as a run left them, and with every name in lower case.
+inline std::vector<StartingDatabase> UpToDateDatabases(const std::vector<TableStep>& steps) {
+    return {{"as a run left it", UpToDate(steps)}, {"names in lower case", LowerCased(UpToDate(steps))}};
+}
+
+// On every up-to-date database only the given steps send, this many
+// statements each, and the tables and columns stay as they were.
+inline void ExpectOnUpToDateDatabases(const std::vector<TableStep>& steps, const std::map<std::string, int>& counts) {
+    for (const auto& start : UpToDateDatabases(steps)) {
+        SimulatedRun run(start.catalogue);
+        EXPECT_EQ(StatementCounts(RunInOrder(steps, run)), counts) << start.what;
+        EXPECT_EQ(run.db.catalogue(), start.catalogue) << start.what;
+    }
 }
 
 }  // namespace orvel::test

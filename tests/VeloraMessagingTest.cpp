@@ -11,20 +11,8 @@ namespace {
 using namespace test;
 
 TEST(VeloraMessagingTables, OnAnEmptyDatabaseEachTableIsCreatedOnceWithItsListedColumns) {
-    const auto steps = VeloraMessagingTableSteps();
-    SimulatedRun run;
-    const auto outcomes = RunInOrder(steps, run);
+    const auto outcomes = RunOnEmptyAndCheckEveryTable(VeloraMessagingTableSteps());
     ASSERT_EQ(outcomes.size(), 8u);
-    EXPECT_EQ(run.progress.overallGauge().position(), 8);
-
-    for (std::size_t i = 0; i < steps.size(); ++i) {
-        const auto& o = outcomes[i];
-        EXPECT_EQ(TableCreates(o), 1) << o.step;
-        if (!steps[i].ownCreate.empty()) {
-            EXPECT_EQ(o.sent.front().sql, steps[i].ownCreate) << o.step;
-        }
-        EXPECT_EQ(LowerSet(o.columns), ListedColumns(steps[i])) << o.step;
-    }
 
     // The repeated BODY_HURTE_COST entry finds its column: the own create and
     // 45 column statements make 46 columns.
@@ -38,21 +26,7 @@ TEST(VeloraMessagingTables, OnAnEmptyDatabaseEachTableIsCreatedOnceWithItsListed
 }
 
 TEST(VeloraMessagingTables, OnAnUpToDateDatabaseOnlyTheWideningAndTheForeignKeyAreSent) {
-    const auto steps = VeloraMessagingTableSteps();
-    const struct {
-        const char* what;
-        CatalogueSnapshot start;
-    } cases[] = {
-        {"as a run left it", UpToDate(steps)},
-        {"names in lower case", LowerCased(UpToDate(steps))},
-    };
-    for (const auto& c : cases) {
-        SimulatedRun run(c.start);
-        const auto outcomes = RunInOrder(steps, run);
-        EXPECT_EQ(StatementCounts(outcomes), (std::map<std::string, int>{{"T_sms_Inbox", 1}, {"T_Sms_Vote_Dt", 2}}))
-            << c.what;
-        EXPECT_EQ(run.db.catalogue(), c.start) << c.what;
-    }
+    ExpectOnUpToDateDatabases(VeloraMessagingTableSteps(), {{"T_sms_Inbox", 1}, {"T_Sms_Vote_Dt", 2}});
 }
 
 }  // namespace

@@ -56,7 +56,9 @@ protected:
         const bool creates = std::regex_search(text, m, kCreateTable) &&
                              !ContainsNameIgnoreCase(m[1].str(), inner_.tableNames());
         inner_.execute(sql);
-        if (creates) learnCreate(m[1].str(), text.substr(text.find('(', static_cast<std::size_t>(m.position(0)))));
+        if (!creates) return;
+        const auto columnList = text.find('(', static_cast<std::size_t>(m.position(0)));
+        if (columnList != std::string::npos) learnCreate(m[1].str(), text.substr(columnList));
     }
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override {
         inner_.executeQuery(sql, parameters);
@@ -145,7 +147,8 @@ private:
     static inline const std::regex kAddConstraint{
         R"(alter table\s+(\w+)\s+add constraint\s+(\w+)\s+(primary key|foreign key|unique)\s*\(([^)]*)\))"
         R"((?:\s*references\s+(\w+)\s*\(([^)]*)\))?)"};
-    static inline const std::regex kCreateIndex{R"(create unique nonclustered index\s+(\w+)\s+on\s+(\w+)\s*\(([^)]*)\))"};
+    static inline const std::regex kCreateIndex{
+        R"(create unique nonclustered index\s+(\w+)\s+on\s+(\w+)\s*\(([^)]*)\))"};
     static inline const std::regex kDropConstraint{R"(drop\s+constraint\s+(\w+))"};
     static inline const std::regex kDropIndex{R"(drop index\s+(\w+))"};
 
@@ -210,7 +213,8 @@ TEST(KeyedDatabase, RejectsWhatAServerRejects) {
         {"a foreign key to a unique column of an own create",
          {"create table dbo.P (K int not null unique, B int, primary key (B) )", "create table dbo.C( K  integer)",
           "alter table C add constraint FK_K foreign key (K) REFERENCES P(K) "}, 0},
-        {"an unguarded drop of a missing key", {"create table dbo.T( A  integer)", "ALTER TABLE T DROP CONSTRAINT PK_T"}, 2},
+        {"an unguarded drop of a missing key",
+         {"create table dbo.T( A  integer)", "ALTER TABLE T DROP CONSTRAINT PK_T"}, 2},
     };
     for (const auto& c : cases) {
         KeyedRun run;
@@ -268,7 +272,8 @@ TEST(VeloraLaterTables, AccessStillSendsTheTSqlStatements) {
     // An Access database rejects the first of them, the document kinds' drop,
     // and the run ends there with its message.
     SimulatedRun rejecting(upToDate, DatabaseKind::Access);
-    const std::string message = "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
+    const std::string message =
+        "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
     rejecting.db.failStatementsContaining("IF OBJECT_ID", message);
     try {
         RunInOrder(steps, rejecting);
