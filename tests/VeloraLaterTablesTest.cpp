@@ -1,12 +1,13 @@
-// The insurance office's reference, SMS, commission and credit tables run as
-// a whole: a run can be repeated on a server that guards its keys, the Access
-// kind still sends the T-SQL statements, and the texts sent carry the
-// product's letters.
+// The insurance office's reference, SMS, commission and credit tables taken
+// together: they stand in the run list in their order, a run of them can be
+// repeated on a server that guards its keys, the Access kind still sends their
+// T-SQL statements, and the texts sent carry the product's letters.
 #include <gtest/gtest.h>
 
 #include <regex>
 
 #include "CatalogueRun.h"
+#include "app/StepLists.h"
 #include "catalogue/Catalogue.h"
 
 namespace orvel {
@@ -20,6 +21,21 @@ std::vector<TableStep> laterTableSteps() {
     for (auto part : {VeloraReferenceTableSteps, VeloraMessagingTableSteps, VeloraCommissionTableSteps})
         for (auto& step : part()) steps.push_back(std::move(step));
     return steps;
+}
+
+TEST(VeloraLaterTables, StandInTheRunListInTheirOrderFromPosition19To66) {
+    std::vector<std::string_view> listed;
+    for (const auto& entry : StepListFor("Velora"))
+        if (!entry.isReconnectPoint()) listed.push_back(entry.step);
+    std::vector<int> positions;
+    for (const auto& step : laterTableSteps()) {
+        const auto at = std::find(listed.begin(), listed.end(), step.name);
+        ASSERT_NE(at, listed.end()) << step.name;
+        positions.push_back(static_cast<int>(at - listed.begin()) + 1);
+    }
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_EQ(positions.front(), 19);
+    EXPECT_EQ(positions.back(), 66);
 }
 
 // A server's rules about keys and indexes that the simulator does not keep:
