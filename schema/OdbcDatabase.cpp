@@ -49,11 +49,12 @@ private:
 
 WideText::WideText(std::string_view utf8) {
     units_.reserve(utf8.size() + 1);
-    const auto invalid = [&utf8] {
-        return DatabaseError("TextEncodingError",
-                             "The text is not valid UTF-8 and cannot be sent to the database: " + std::string(utf8));
+    std::size_t i = 0;
+    const auto invalid = [&i] {
+        return DatabaseError("TextEncodingError", "The text is not valid UTF-8 (at byte " + std::to_string(i) +
+                                                      ") and cannot be sent to the database");
     };
-    for (std::size_t i = 0; i < utf8.size();) {
+    while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
         if (extra < 0 || i + static_cast<std::size_t>(extra) >= utf8.size())
@@ -253,6 +254,14 @@ private:
     SQLHSTMT handle_ = SQL_NULL_HSTMT;
 };
 
+// The connection the catalogue is read through; the statement paths are
+// refused when closed before they get here.
+const Connection& openConnection(const std::optional<Connection>& connection) {
+    if (!connection)
+        throw DatabaseError("ConnectionError", "The connection is closed; open it before reading its catalogue");
+    return *connection;
+}
+
 std::optional<std::string> environmentValue(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value) return std::nullopt;
@@ -294,8 +303,7 @@ void OdbcDatabase::close() { handles_->connection.reset(); }
 bool OdbcDatabase::isOpen() const { return handles_->connection.has_value(); }
 
 std::vector<std::string> OdbcDatabase::tableNames() {
-    if (!isOpen()) throw DatabaseError("ConnectionError", "The connection is closed; open it before reading its tables");
-    Statement statement(*handles_->connection);
+    Statement statement(openConnection(handles_->connection));
     // No blank after the comma: some drivers then drop the views.
     WideText types("TABLE,VIEW");
     statement.check(SQLTablesW(statement.get(), nullptr, 0, nullptr, 0, nullptr, 0, types.data(),
@@ -311,7 +319,6 @@ std::vector<std::string> OdbcDatabase::tableNames() {
 }
 
 std::vector<std::string> OdbcDatabase::columnNames(const std::string& table) {
-    if (!isOpen()) throw DatabaseError("ConnectionError", "The connection is closed; open it before reading its columns");
     // Catalogue functions take a search pattern: "_" and "%" would match
     // other tables' names unless escaped.
     std::string pattern;
@@ -320,7 +327,7 @@ std::vector<std::string> OdbcDatabase::columnNames(const std::string& table) {
         if (!escape.empty() && (c == '_' || c == '%' || escape == std::string_view(&c, 1))) pattern += escape;
         pattern += c;
     }
-    Statement statement(*handles_->connection);
+    Statement statement(openConnection(handles_->connection));
     WideText name(pattern);
     statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, name.data(),
                                 static_cast<SQLSMALLINT>(name.length()), nullptr, 0),

@@ -144,6 +144,8 @@ TEST_F(SqliteOdbc, SendsPersianTextExactly) {
     db.execute("create table Texts(V text check (V = char(1610, 1705)))");
     db.executeQuery("insert into Texts(V) values(:v)", {{"v", kYehKeheh}});
     db.execute("insert into Texts(V) values('" + kYehKeheh + "')");
+    db.execute("create table Wide(V text check (V = char(128512)))");
+    db.executeQuery("insert into Wide(V) values(:v)", {{"v", "\xF0\x9F\x98\x80"}});  // U+1F600, a surrogate pair
     // The look-alike letters are different text: the check tells them apart.
     EXPECT_THROW(db.executeQuery("insert into Texts(V) values(:v)", {{"v", kFarsiYehKaf}}), DatabaseError);
     EXPECT_THROW(db.execute("insert into Texts(V) values('" + kFarsiYehKaf + "')"), DatabaseError);
