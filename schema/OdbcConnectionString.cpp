@@ -8,7 +8,6 @@
 #include "schema/OdbcConnectionString.h"
 
 #include <algorithm>
-#include <array>
 
 #include "schema/Database.h"
 #include "schema/SchemaOperations.h"
@@ -20,14 +19,26 @@ namespace {
 constexpr const char* kErrorClass = "ConnectionTextError";
 constexpr std::string_view kDriver18 = "ODBC Driver 18 for SQL Server";
 
-constexpr std::array kSqlServerDrivers{
-    "ODBC Driver 18 for SQL Server", "ODBC Driver 17 for SQL Server", "FreeTDS",
-    "ODBC Driver 13 for SQL Server", "SQL Server Native Client 11.0",  "SQL Server",
+// The drivers of one provider, in the order they are looked for.
+struct DriverFamily {
+    const char* kind;
+    std::vector<const char*> known;
+    const char* installHint;
+    const char* variable;
 };
-constexpr std::array kAccessDrivers{
-    "Microsoft Access Driver (*.mdb, *.accdb)",
-    "Microsoft Access Driver (*.mdb)",
-    "MDBTools",
+
+const DriverFamily kSqlServerDrivers{
+    "SQL Server",
+    {"ODBC Driver 18 for SQL Server", "ODBC Driver 17 for SQL Server", "FreeTDS", "ODBC Driver 13 for SQL Server",
+     "SQL Server Native Client 11.0", "SQL Server"},
+    "\"ODBC Driver 18 for SQL Server\" (or 17; on Linux the FreeTDS driver, package tdsodbc, also serves)",
+    kSqlServerDriverVariable,
+};
+const DriverFamily kAccessDrivers{
+    "Access",
+    {"Microsoft Access Driver (*.mdb, *.accdb)", "Microsoft Access Driver (*.mdb)", "MDBTools"},
+    "\"Microsoft Access Driver (*.mdb, *.accdb)\" (the Microsoft Access Database Engine)",
+    kAccessDriverVariable,
 };
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -200,23 +211,22 @@ std::string yesNo(const std::string& value) {
     return value;
 }
 
-template <std::size_t N>
+// The driver the environment names, else the first of the family installed.
 std::string chooseDriver(const std::optional<std::string>& chosen, const std::vector<std::string>& installed,
-                         const std::array<const char*, N>& known, const std::string& missingMessage) {
+                         const DriverFamily& family) {
     if (chosen && !chosen->empty()) return *chosen;
-    for (const char* name : known)
+    for (const char* name : family.known)
         for (const auto& driver : installed)
             if (sameName(driver, name)) return driver;
-    throw DatabaseError(kErrorClass, missingMessage);
+    throw DatabaseError(kErrorClass, std::string("No ") + family.kind + " ODBC driver is installed. Install " +
+                                         family.installHint +
+                                         ", or name an installed driver in the environment variable " +
+                                         family.variable);
 }
 
 std::string sqlServerString(const std::vector<Pair>& pairs, const OdbcDriverPreferences& preferences) {
-    const std::string driver = chooseDriver(
-        preferences.sqlServerDriver, preferences.installedDrivers, kSqlServerDrivers,
-        std::string("No SQL Server ODBC driver is installed. Install \"ODBC Driver 18 for SQL Server\" "
-                    "(or 17; on Linux the FreeTDS driver, package tdsodbc, also serves), or name an "
-                    "installed driver in the environment variable ") +
-            kSqlServerDriverVariable);
+    const std::string driver =
+        chooseDriver(preferences.sqlServerDriver, preferences.installedDrivers, kSqlServerDrivers);
     const bool freeTds = containsIgnoringCase(driver, "FreeTDS");
     OdbcPairs result;
     result.set("Driver", driver);
@@ -240,12 +250,7 @@ std::string sqlServerString(const std::vector<Pair>& pairs, const OdbcDriverPref
 }
 
 std::string accessString(const std::vector<Pair>& pairs, const OdbcDriverPreferences& preferences) {
-    const std::string driver = chooseDriver(
-        preferences.accessDriver, preferences.installedDrivers, kAccessDrivers,
-        std::string("No Access ODBC driver is installed. Install \"Microsoft Access Driver (*.mdb, *.accdb)\" "
-                    "(the Microsoft Access Database Engine), or name an installed driver in the environment "
-                    "variable ") +
-            kAccessDriverVariable);
+    const std::string driver = chooseDriver(preferences.accessDriver, preferences.installedDrivers, kAccessDrivers);
     OdbcPairs result;
     result.set("Driver", driver);
     for (const auto& [key, value] : pairs) {

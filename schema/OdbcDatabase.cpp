@@ -156,75 +156,73 @@ void checkCall(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const cha
 
 // ---- handle owners ---------------------------------------------------------
 
-class Environment {
+// Owns one handle of type `Type`, allocated under its parent and freed with
+// the owner; the driver's diagnostics of a failed call on it become the error.
+template <SQLSMALLINT Type>
+class Handle {
 public:
-    Environment() {
-        if (!succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle_)))
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    SQLHANDLE get() const { return handle_; }
+    void check(SQLRETURN rc, const char* call) const { checkCall(rc, Type, handle_, call); }
+
+protected:
+    Handle(SQLSMALLINT parentType, SQLHANDLE parent) {
+        const SQLRETURN rc = SQLAllocHandle(Type, parent, &handle_);
+        if (succeeded(rc)) return;
+        if (parent == SQL_NULL_HANDLE)
             throw DatabaseError(kErrorClass, "The ODBC driver manager could not allocate an environment");
-        checkCall(SQLSetEnvAttr(handle_, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-              SQL_HANDLE_ENV, handle_, "SQLSetEnvAttr");
+        checkCall(rc, parentType, parent, "SQLAllocHandle");
     }
-    ~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, handle_); }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-    SQLHENV get() const { return handle_; }
+    ~Handle() { SQLFreeHandle(Type, handle_); }
 
 private:
-    SQLHENV handle_ = SQL_NULL_HENV;
+    SQLHANDLE handle_ = SQL_NULL_HANDLE;
 };
 
-class Connection {
+class Environment : public Handle<SQL_HANDLE_ENV> {
 public:
-    explicit Connection(const Environment& environment) {
-        checkCall(SQLAllocHandle(SQL_HANDLE_DBC, environment.get(), &handle_), SQL_HANDLE_ENV, environment.get(),
-              "SQLAllocHandle");
+    Environment() : Handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
+        check(SQLSetEnvAttr(get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+              "SQLSetEnvAttr");
     }
+};
+
+class Connection : public Handle<SQL_HANDLE_DBC> {
+public:
+    explicit Connection(const Environment& environment) : Handle(SQL_HANDLE_ENV, environment.get()) {}
     ~Connection() {
-        if (connected_) SQLDisconnect(handle_);
-        SQLFreeHandle(SQL_HANDLE_DBC, handle_);
+        if (connected_) SQLDisconnect(get());
     }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    SQLHDBC get() const { return handle_; }
 
     void connect(const std::string& connectionString) {
         WideText text(connectionString);
         SQLSMALLINT completedLength = 0;
-        checkCall(SQLDriverConnectW(handle_, nullptr, text.data(), static_cast<SQLSMALLINT>(text.length()), nullptr, 0,
+        check(SQLDriverConnectW(get(), nullptr, text.data(), static_cast<SQLSMALLINT>(text.length()), nullptr, 0,
                                 &completedLength, SQL_DRIVER_NOPROMPT),
-              SQL_HANDLE_DBC, handle_, "SQLDriverConnectW");
+              "SQLDriverConnectW");
         connected_ = true;
     }
 
 private:
-    SQLHDBC handle_ = SQL_NULL_HDBC;
     bool connected_ = false;
 };
 
-class Statement {
+class Statement : public Handle<SQL_HANDLE_STMT> {
 public:
-    explicit Statement(const Connection& connection) {
-        checkCall(SQLAllocHandle(SQL_HANDLE_STMT, connection.get(), &handle_), SQL_HANDLE_DBC, connection.get(),
-              "SQLAllocHandle");
-    }
-    ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, handle_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    SQLHSTMT get() const { return handle_; }
-
-    void check(SQLRETURN rc, const char* call) const { checkCall(rc, SQL_HANDLE_STMT, handle_, call); }
+    explicit Statement(const Connection& connection) : Handle(SQL_HANDLE_DBC, connection.get()) {}
 
     // Executes and drains every result, so that an error of a later
     // statement of a batch is raised.  SQL_NO_DATA is success: some drivers
     // answer statements that return no rows with it.
     void executeAndDrain(WideText& sql) {
-        SQLRETURN rc = SQLExecDirectW(handle_, sql.data(), static_cast<SQLINTEGER>(sql.length()));
+        SQLRETURN rc = SQLExecDirectW(get(), sql.data(), static_cast<SQLINTEGER>(sql.length()));
         if (rc != SQL_NO_DATA) check(rc, "SQLExecDirectW");
-        while ((rc = SQLMoreResults(handle_)) != SQL_NO_DATA) check(rc, "SQLMoreResults");
+        while ((rc = SQLMoreResults(get())) != SQL_NO_DATA) check(rc, "SQLMoreResults");
     }
 
     bool fetch() const {
-        const SQLRETURN rc = SQLFetch(handle_);
+        const SQLRETURN rc = SQLFetch(get());
         if (rc == SQL_NO_DATA) return false;
         check(rc, "SQLFetch");
         return true;
@@ -236,7 +234,7 @@ public:
         SQLWCHAR buffer[256];
         for (;;) {
             SQLLEN indicator = 0;
-            const SQLRETURN rc = SQLGetData(handle_, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+            const SQLRETURN rc = SQLGetData(get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
             if (rc == SQL_NO_DATA) break;
             check(rc, "SQLGetData");
             if (indicator == SQL_NULL_DATA) return std::nullopt;
@@ -249,9 +247,6 @@ public:
         }
         return toUtf8(all.data(), all.size());
     }
-
-private:
-    SQLHSTMT handle_ = SQL_NULL_HSTMT;
 };
 
 // The connection the catalogue is read through; the statement paths are
@@ -385,7 +380,7 @@ OdbcDriverPreferences OdbcDatabase::DriverPreferences() {
                         &descriptionLength, attributes, static_cast<SQLSMALLINT>(std::size(attributes)),
                         &attributesLength);
         if (rc == SQL_NO_DATA) break;
-        checkCall(rc, SQL_HANDLE_ENV, environment.get(), "SQLDriversW");
+        environment.check(rc, "SQLDriversW");
         preferences.installedDrivers.push_back(toUtf8(
             description, std::min<std::size_t>(static_cast<std::size_t>(descriptionLength), std::size(description) - 1)));
     }
