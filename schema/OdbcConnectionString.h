@@ -35,7 +35,8 @@ std::string ToOdbcConnectionString(std::string_view connectionText,
                                    const OdbcDriverPreferences& preferences);
 
 // A value as an ODBC connection string must carry it: braced (with "}"
-// doubled) when it holds ";", "}" or starts with "{" or a blank.
+// doubled) when it holds ";" or "}", starts with "{", or starts or ends with
+// a blank, so that it can neither end early nor add keys of its own.
 std::string OdbcValue(std::string_view value);
 
 }  // namespace orvel
