@@ -255,18 +255,36 @@ std::string accessString(const std::vector<Pair>& pairs, const OdbcDriverPrefere
     result.set("Driver", driver);
     for (const auto& [key, value] : pairs) {
         const std::string_view odbcKey = renamed(key, kAccessKeys);
+        // The Access text is built from a fixed form and the chosen file's
+        // path; any other key can only come from a path that holds ";".
+        if (odbcKey == key && !sameName(key, "DBQ") && !sameName(key, "PWD"))
+            throw DatabaseError(kErrorClass, "The Access connection text holds the unexpected part \"" + key +
+                                                 "\": a file path holding \";\" cannot be opened; move or "
+                                                 "rename the file");
         if (!odbcKey.empty()) result.set(odbcKey, value);
     }
     return result.text();
+}
+
+bool namesOdbcSource(std::string_view key) {
+    return sameName(key, "Driver") || sameName(key, "DSN") || sameName(key, "FileDSN") || sameName(key, "SaveFile");
 }
 
 }  // namespace
 
 std::string ToOdbcConnectionString(std::string_view connectionText, const OdbcDriverPreferences& preferences) {
     const ParsedText parsed = parse(connectionText);
+    // A text with a provider is ADO style, whatever else it holds: a server
+    // or file name that carries ";Driver=..." must not turn it into an ODBC
+    // string that is used as it is.
+    const bool hasProvider = std::any_of(parsed.pairs.begin(), parsed.pairs.end(),
+                                         [](const Pair& pair) { return sameName(pair.key, "Provider"); });
     std::string provider = "SQLOLEDB.1";
     for (const auto& [key, value] : parsed.pairs) {
-        if (sameName(key, "Driver") || sameName(key, "DSN")) return std::string(connectionText);
+        if (!hasProvider && namesOdbcSource(key)) return std::string(connectionText);
+        if (hasProvider && namesOdbcSource(key))
+            throw DatabaseError(kErrorClass, "The connection text names a provider and also the ODBC key \"" + key +
+                                                 "\"; a server name or file path holding \";\" may have split it");
         if (sameName(key, "Provider") && !value.empty()) provider = value;
     }
     if (!parsed.fault.empty())
