@@ -39,7 +39,9 @@ TEST(QtMessageBoxes, AreCaptionedWithTheTitleAndHaveOneOkButton) {
         qsizetype buttons = 0;
         Qt::TextFormat format{};
         Qt::LayoutDirection direction{};
-        QTimer::singleShot(0, [&] {
+        QTimer whileShown;
+        whileShown.setSingleShot(true);
+        QObject::connect(&whileShown, &QTimer::timeout, [&] {
             seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!seen) return;
             title = seen->windowTitle();
@@ -50,6 +52,7 @@ TEST(QtMessageBoxes, AreCaptionedWithTheTitleAndHaveOneOkButton) {
             direction = seen->layoutDirection();
             seen->accept();
         });
+        whileShown.start(0);
         (boxes.*c.show)(nullptr, c.text);
         ASSERT_NE(seen, nullptr) << c.what;
         EXPECT_EQ(title, Utf8(kApplicationTitle)) << c.what;

@@ -30,6 +30,17 @@ CatalogueSnapshot TablesNamed(const std::vector<std::string>& names) {
     return snapshot;
 }
 
+int RunMessageLoopWith(const std::function<void()>& action) {
+    QTimer start, giveUp;
+    start.setSingleShot(true);
+    giveUp.setSingleShot(true);
+    QObject::connect(&start, &QTimer::timeout, action);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QApplication::exit(99); });
+    start.start(0);
+    giveUp.start(5000);
+    return QApplication::exec();
+}
+
 QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

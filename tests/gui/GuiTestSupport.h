@@ -79,6 +79,11 @@ private:
     }
 };
 
+// Runs the application's message loop, doing `action` once it runs, until
+// the program ends; returns the loop's exit code (99 when it had not ended
+// after five seconds).
+int RunMessageLoopWith(const std::function<void()>& action);
+
 // The ids of a snapshot's tables, none with columns.
 CatalogueSnapshot TablesNamed(const std::vector<std::string>& names);
 

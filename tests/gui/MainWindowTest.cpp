@@ -12,7 +12,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include "app/Messages.h"
 #include "gui/GuiTestSupport.h"
@@ -60,9 +59,7 @@ TEST(MainWindow, EscAndExitEndTheProgram) {
     for (const auto& c : cases) {
         WindowFixture f;
         f.show();
-        QTimer::singleShot(0, [&] { c.leave(f); });
-        QTimer::singleShot(5000, [] { QApplication::exit(99); });
-        EXPECT_EQ(QApplication::exec(), 0) << c.way << " did not end the message loop";
+        EXPECT_EQ(test::RunMessageLoopWith([&] { c.leave(f); }), 0) << c.way << " did not end the program";
         EXPECT_FALSE(f.form.isVisible()) << c.way;
     }
 }
@@ -83,9 +80,8 @@ TEST(MainWindow, ACompletedRunFocusesExitAndShowsSuccessThenEnterEndsTheProgram)
     EXPECT_EQ(barText(f, "OverallGauge"), "0%");
     EXPECT_NE(f.control<QProgressBar>("OverallGauge")->maximum(), 0) << "a maximum of 0 is a busy indicator";
 
-    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); });
-    QTimer::singleShot(5000, [] { QApplication::exit(99); });
-    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(test::RunMessageLoopWith([] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }), 0)
+        << "Enter on Exit did not end the program";
 }
 
 TEST(MainWindow, AnUncaughtErrorIsShownByTheErrorBoxWithTheFullStopRule) {
