@@ -1,0 +1,59 @@
+// Message boxes and the file dialog, on Qt.
+#include "app/gui/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "app/Messages.h"
+
+namespace orvel {
+
+namespace {
+
+void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), MessageBoxDisplayText(text),
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setLayoutDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    box.exec();
+}
+
+}  // namespace
+
+void QtMessageBoxes::inform(QWidget* parent, const QString& text) {
+    showMessageBox(parent, QMessageBox::NoIcon, text);
+}
+
+void QtMessageBoxes::showError(QWidget* parent, const QString& text) {
+    showMessageBox(parent, QMessageBox::Critical, text);
+}
+
+std::optional<std::string> QtAccessFileDialog::chooseFile(const std::string& filter) {
+    const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
+                                                      QtFileFilter(filter));
+    if (file.isEmpty()) return std::nullopt;
+    return file.toStdString();
+}
+
+QString QtFileFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString& pattern = parts[i + 1];
+        filters << (description.endsWith('(' + pattern + ')') ? description
+                                                               : description + " (" + pattern + ')');
+    }
+    return filters.join(";;");
+}
+
+QString MessageBoxDisplayText(const QString& text) {
+    QString shown = text;
+    shown.replace("\r\n", "\n");
+    shown.replace('\r', '\n');
+    return shown;
+}
+
+}  // namespace orvel

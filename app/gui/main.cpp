@@ -1,0 +1,34 @@
+// orvel-updater: the upgrader's window.
+//
+// Start-up: the windowing application, the application title, the main
+// window TForm1, the query window TFQuery (hidden), then the message loop
+// until the main window closes.  The program reads no command line.
+#include <QApplication>
+
+#include "app/Platform.h"
+#include "app/StepRegistry.h"
+#include "app/gui/Dialogs.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/WindowLook.h"
+#include "query/QueryWindow.h"
+#include "schema/OdbcDatabase.h"
+
+int main(int argc, char** argv) {
+    (void)argc;
+    int programNameOnly = 1;  // Qt sees no arguments either
+    QApplication application(programNameOnly, argv);
+    orvel::UseUtf8Locale();
+    orvel::UseProgramLook();
+
+    orvel::OdbcDatabase connection;
+    const orvel::StepRegistry registry = orvel::BuildStepRegistry();
+    const orvel::LocalSystem system;
+    orvel::QtAccessFileDialog openDialog;
+    orvel::QtMessageBoxes messages;
+
+    orvel::TForm1 form({connection, registry, system, openDialog, messages});
+    orvel::TFQuery query(&form, connection, messages);
+    form.setQueryWindow(&query);
+    form.show();
+    return application.exec();
+}

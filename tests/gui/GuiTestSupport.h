@@ -1,0 +1,92 @@
+// Doubles and a fixture for the window tests: message boxes that record
+// instead of waiting for a person, the main window and the query window on
+// the catalogue simulator, and fake table steps for products whose steps are
+// not part of this test.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/StepRegistry.h"
+#include "app/gui/Dialogs.h"
+#include "app/gui/MainWindow.h"
+#include "query/QueryWindow.h"
+#include "schema/CatalogueSimulator.h"
+
+#include <ostream>
+
+// Test failures print QStrings as their text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace orvel::test {
+
+class RecordingMessages : public MessageBoxes {
+public:
+    std::vector<QString> informed, errors;
+
+    void inform(QWidget*, const QString& text) override { informed.push_back(text); }
+    void showError(QWidget*, const QString& text) override { errors.push_back(text); }
+};
+
+// Registers, for every step of `product`, a table step on a table of the
+// step's name with the columns ID (created with the table), C1, C2 and C3.
+void RegisterFakeTableSteps(StepRegistry& registry, const std::string& product);
+
+struct WindowFixture {
+    explicit WindowFixture(CatalogueSnapshot start = {});
+
+    // Shows the main window and waits until it is active.
+    void show();
+
+    template <class Widget>
+    Widget* control(const char* name) {
+        return findControl<Widget>(&form, name);
+    }
+    template <class Widget>
+    Widget* queryControl(const char* name) {
+        return findControl<Widget>(&query, name);
+    }
+
+    void selectProduct(int entry);
+    void pressStart();
+    // Presses the query button.  While the query window is open `inside`
+    // runs, then the window's exit button closes it.  Returns whether the
+    // window opened.
+    bool pressQueryButton(const std::function<void()>& inside = {});
+
+    CatalogueSimulator db;
+    StepRegistry registry;
+    TempDir programDirectory;
+    FakeSystem system;
+    ScriptedDialog openDialog;
+    RecordingMessages messages;
+    TForm1 form;
+    TFQuery query;
+    int keyboardLayoutSwitches = 0;
+
+private:
+    template <class Widget>
+    static Widget* findControl(QWidget* window, const char* name) {
+        auto* widget = window->findChild<Widget*>(name);
+        if (!widget) throw std::logic_error(std::string("no control named ") + name);
+        return widget;
+    }
+};
+
+// Runs the application's message loop, doing `action` once it runs, until
+// the program ends; returns the loop's exit code (99 when it had not ended
+// after five seconds).
+int RunMessageLoopWith(const std::function<void()>& action);
+
+// The ids of a snapshot's tables, none with columns.
+CatalogueSnapshot TablesNamed(const std::vector<std::string>& names);
+
+QString Utf8(std::string_view text);
+
+}  // namespace orvel::test
