@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 

@@ -2,6 +2,9 @@
 // parses as T-SQL, and the check that says so can fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
+
 #include "SqlParseCheck.h"
 
 namespace orvel::test {
