@@ -52,9 +52,12 @@ const std::vector<StepListEntry> kVelora{
     {"P_KAR_OMR"}, {"P_TSANDUQ"}, {"P_THazineh_i"}, {"P_TDaramad_i"}, {"A_BDaramad_i"},
     {"P_TKarmozd"}, {"P_Task"}, {"P_THESAB_BANKI_i"}, {"Temp_THesab"}, {"P_OTHERS_SMS"},
     {"P_SMS_TEXT"}, {"A_EHBTH_I"}, {"P_Document"}, reconnect,
+    // The date functions come before every object that calls them: a view
+    // is created only when the functions it calls exist.
+    {"Fn_Milad2shamsi"}, {"Fn_DayDiff"},
     {"BtnF_DOSYA_ARASHTIR"}, {"P_Cash_Users"}, {"A_PARDAKHT_I"}, {"V_SUDUR_STS"}, {"P_Sanad_Type"},
     {"V_Pursuant_Dt"}, {"V_Commission_Dt"}, reconnect,
-    {"T_Offers"}, {"T_General"}, {"T_sms_Sendbox"}, {"Fn_Milad2shamsi"}, {"Fn_DayDiff"},
+    {"T_Offers"}, {"T_General"}, {"T_sms_Sendbox"},
     {"T_sms_Inbox"}, {"T_Sms_Vote"}, {"T_Sms_Vote_Dt"}, {"SP_RECONFIG_ORVEL"}, {"T_SMS_BlackList"},
     {"T_Auto_Response"}, reconnect,
     {"T_Auto_Response_Dt"}, {"T_Systempwd"}, {"P_TBimeh_Wage_DT"}, {"T_Advantage_Formulas"},
