@@ -1,6 +1,6 @@
 // The simulator's catalogue and the statement shapes it understands.
 //
-// Statements are read with a small tokenizer rather than regular
+// Statements are read with the SQL tokenizer rather than regular
 // expressions: the server-object texts run to several kilobytes and the
 // benchmark needs the simulator's own time to vanish beside a round trip.
 #include "schema/CatalogueSimulator.h"
@@ -11,6 +11,7 @@
 
 #include "schema/NamedParameters.h"
 #include "schema/SchemaOperations.h"
+#include "schema/SqlTokens.h"
 
 namespace orvel {
 
@@ -18,60 +19,7 @@ namespace {
 
 constexpr const char* kErrorClass = "SimulatedDatabaseError";
 
-struct Token {
-    enum Kind { Word, Quoted, Bracketed, Punct } kind;
-    std::string_view text;
-    std::size_t offset;
-};
-
-bool isWordChar(char c) {
-    auto u = static_cast<unsigned char>(c);
-    return std::isalnum(u) || c == '_' || c == '@' || c == '#' || c == '$' || u >= 0x80;
-}
-
-std::vector<Token> tokenize(std::string_view sql) {
-    std::vector<Token> tokens;
-    std::size_t i = 0;
-    const std::size_t n = sql.size();
-    while (i < n) {
-        const char c = sql[i];
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++i;
-        } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
-            while (i < n && sql[i] != '\r' && sql[i] != '\n') ++i;
-        } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
-            auto end = sql.find("*/", i + 2);
-            i = end == std::string_view::npos ? n : end + 2;
-        } else if (c == '\'' || c == '[' || c == '"') {
-            const char close = c == '[' ? ']' : c;
-            std::size_t j = i + 1;
-            for (; j < n; ++j) {
-                if (sql[j] != close) continue;
-                if (j + 1 < n && sql[j + 1] == close) { ++j; continue; }
-                break;
-            }
-            const auto kind = c == '\'' ? Token::Quoted : Token::Bracketed;
-            tokens.push_back({kind, sql.substr(i, std::min(j + 1, n) - i), i});
-            i = j + 1;
-        } else if (isWordChar(c)) {
-            std::size_t j = i;
-            while (j < n && isWordChar(sql[j])) ++j;
-            tokens.push_back({Token::Word, sql.substr(i, j - i), i});
-            i = j;
-        } else {
-            tokens.push_back({Token::Punct, sql.substr(i, 1), i});
-            ++i;
-        }
-    }
-    return tokens;
-}
-
-bool equalsWord(const Token& token, std::string_view word) {
-    if (token.kind != Token::Word || token.text.size() != word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(token.text[i])) != word[i]) return false;
-    return true;
-}
+using Token = SqlToken;
 
 // Brackets and quotes off; a schema prefix off ("dbo.X", "[dbo].[X]").
 std::string objectName(std::string_view text) {
@@ -84,7 +32,7 @@ std::string objectName(std::string_view text) {
 
 class Parser {
 public:
-    explicit Parser(std::string_view sql) : sql_(sql), tokens_(tokenize(sql)) {}
+    explicit Parser(std::string_view sql) : sql_(sql), tokens_(TokenizeSql(sql)) {}
 
     bool atEnd() const {
         std::size_t i = at_;
@@ -92,7 +40,7 @@ public:
         return i >= tokens_.size();
     }
     bool accept(std::string_view word) {
-        if (at_ < tokens_.size() && equalsWord(tokens_[at_], word)) { ++at_; return true; }
+        if (at_ < tokens_.size() && IsKeyword(tokens_[at_], word)) { ++at_; return true; }
         return false;
     }
     bool acceptPunct(char c) {
@@ -111,7 +59,7 @@ public:
     std::optional<std::string> name() {
         std::optional<std::string> last;
         while (at_ < tokens_.size() &&
-               (tokens_[at_].kind == Token::Word || tokens_[at_].kind == Token::Bracketed)) {
+               (tokens_[at_].kind == Token::Word || tokens_[at_].kind == Token::Identifier)) {
             last = objectName(tokens_[at_++].text);
             if (!acceptPunct('.')) break;
         }
@@ -161,7 +109,7 @@ private:
 bool isConstraintItem(const std::vector<Token>& item) {
     if (item.empty()) return false;
     for (auto word : {"PRIMARY", "CONSTRAINT", "UNIQUE", "FOREIGN", "CHECK", "INDEX", "DEFAULT"})
-        if (equalsWord(item.front(), word)) return true;
+        if (IsKeyword(item.front(), word)) return true;
     return false;
 }
 

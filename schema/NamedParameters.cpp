@@ -1,9 +1,11 @@
 // Scanning a statement for `:name` markers, skipping literals and comments.
 #include "schema/NamedParameters.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "schema/SchemaOperations.h"
+#include "schema/SqlTokens.h"
 
 namespace orvel {
 
@@ -15,32 +17,19 @@ bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || 
 
 std::vector<ParameterMarker> FindParameterMarkers(std::string_view sql) {
     std::vector<ParameterMarker> markers;
-    std::size_t i = 0;
-    const std::size_t n = sql.size();
-    while (i < n) {
-        const char c = sql[i];
-        if (c == '\'' || c == '"' || c == '[') {
-            // Quoted literal or identifier; a doubled closing quote stays inside.
-            const char close = c == '[' ? ']' : c;
-            for (++i; i < n; ++i) {
-                if (sql[i] != close) continue;
-                if (i + 1 < n && sql[i + 1] == close) { ++i; continue; }
-                break;
-            }
-            ++i;
-        } else if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
-            while (i < n && sql[i] != '\r' && sql[i] != '\n') ++i;
-        } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
-            auto end = sql.find("*/", i + 2);
-            i = end == std::string_view::npos ? n : end + 2;
-        } else if (c == ':' && i + 1 < n && isNameChar(sql[i + 1]) && (i == 0 || sql[i - 1] != ':')) {
-            std::size_t end = i + 1;
-            while (end < n && isNameChar(sql[end])) ++end;
-            markers.push_back({i, end - i, std::string(sql.substr(i + 1, end - i - 1))});
-            i = end;
-        } else {
-            ++i;
-        }
+    const auto tokens = TokenizeSql(sql);
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        const SqlToken& colon = tokens[i];
+        const SqlToken& next = tokens[i + 1];
+        if (colon.kind != SqlToken::Punct || colon.text != ":" || next.kind != SqlToken::Word ||
+            next.offset != colon.offset + 1)
+            continue;
+        // "::" (a static member call) is no marker.
+        if (colon.offset > 0 && sql[colon.offset - 1] == ':') continue;
+        const auto nameLength = static_cast<std::size_t>(
+            std::find_if_not(next.text.begin(), next.text.end(), isNameChar) - next.text.begin());
+        if (nameLength == 0) continue;
+        markers.push_back({colon.offset, nameLength + 1, std::string(next.text.substr(0, nameLength))});
     }
     return markers;
 }
