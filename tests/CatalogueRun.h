@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "catalogue/Catalogue.h"
 #include "schema/TableStep.h"
 
 namespace orvel::test {
@@ -23,6 +25,20 @@ inline std::string Lower(std::string text) {
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
     });
     return text;
+}
+
+// The steps of several catalogue files, one file after another.
+inline std::vector<TableStep> StepsOf(std::initializer_list<std::vector<TableStep> (*)()> files) {
+    std::vector<TableStep> steps;
+    for (auto file : files)
+        for (auto& step : file()) steps.push_back(std::move(step));
+    return steps;
+}
+
+// Every table step of the insurance office, in run order.
+inline std::vector<TableStep> VeloraTableSteps() {
+    return StepsOf({VeloraDocumentTableSteps, VeloraLedgerTableSteps, VeloraReferenceTableSteps,
+                    VeloraMessagingTableSteps, VeloraCommissionTableSteps});
 }
 
 struct StepOutcome {
