@@ -83,7 +83,7 @@ Drift FindDrift(const std::string& productId, const CatalogueSnapshot& catalogue
 
 std::string FormatDriftTable(const Drift& drift) {
     if (drift.nothingMissing()) return drift.product + ": nothing is missing\n";
-    std::string out = fmt::format("{}: {} missing tables, {} missing columns\n", drift.product, drift.tables.size(),
+    std::string out = fmt::format("{}: missing tables {}, missing columns {}\n", drift.product, drift.tables.size(),
                                   drift.columns.size());
     auto width = [](const auto& rows, const char* heading, auto field) {
         std::size_t w = std::string_view(heading).size();
