@@ -14,8 +14,11 @@
 #include "app/Products.h"
 #include "app/RunDriver.h"
 #include "app/StepLists.h"
+#include "cli/CatalogueSource.h"
+#include "cli/ConnectionOptions.h"
 #include "cli/Console.h"
 #include "cli/ConsoleDisplay.h"
+#include "cli/Drift.h"
 #include "cli/PlanSummary.h"
 #include "query/QueryRunner.h"
 #include "schema/CatalogueSimulator.h"
@@ -26,136 +29,10 @@ namespace orvel {
 
 namespace {
 
-enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3 };
-
-// A usage error found after parsing (unknown product, unreadable file).
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The options that say which database to reach, shared by every command
-// that builds a connection.
-struct ConnectionOptions {
-    std::string product;
-    std::string odbc;
-    std::string kind = "sqlserver";
-    std::string version = "2008";
-    bool local = false;
-    bool web = false;
-    std::string accessFile;
-    std::string settingsDir;
-
-    RunOptions runOptions() const {
-        RunOptions options;
-        if (auto p = ProductById(product)) options.productEntry = p->entry;
-        options.databaseKind = kind == "access"   ? DatabaseKind::Access
-                               : kind == "oracle" ? DatabaseKind::Oracle
-                                                  : DatabaseKind::SqlServer;
-        options.serverVersion = version == "2000"   ? ServerVersion::Sql2000
-                                : version == "2005" ? ServerVersion::Sql2005
-                                : version == "2012" ? ServerVersion::Sql2012
-                                                    : ServerVersion::Sql2008;
-        options.local = local;
-        options.web = web;
-        return options;
-    }
-};
-
-void addProductOption(CLI::App& command, std::string& product, bool required) {
-    auto* option = command.add_option("--product", product, "Product id (see `products`)");
-    if (required) option->required();
-}
-
-void addConnectionOptions(CLI::App& command, ConnectionOptions& o, bool productRequired) {
-    addProductOption(command, o.product, productRequired);
-    auto* odbc = command.add_option("--odbc", o.odbc, "An ODBC connection string, used as it is");
-    command.add_option("--kind", o.kind, "Database kind")
-        ->check(CLI::IsMember({"sqlserver", "access", "oracle"}))
-        ->capture_default_str();
-    command.add_option("--version", o.version, "SQL Server version choice")
-        ->check(CLI::IsMember({"2000", "2005", "2008", "2012"}))
-        ->capture_default_str()
-        ->excludes(odbc);
-    command.add_flag("--local", o.local, "The Local option (network-marketing product)")->excludes(odbc);
-    command.add_flag("--web", o.web, "The Web option (insurance-office product)");
-    command.add_option("--access-file", o.accessFile, "The .mdb file, as the file dialog would answer")
-        ->excludes(odbc);
-    command.add_option("--settings-dir", o.settingsDir,
-                       "Where ServerName.txt and RemoteConnections.json are read (default: beside the program)");
-}
-
-class SettingsSystem : public SystemInfo {
-public:
-    explicit SettingsSystem(std::string directory) : directory_(std::move(directory)) {}
-    std::string computerName() const override { return local_.computerName(); }
-    std::filesystem::path programDirectory() const override {
-        return directory_.empty() ? local_.programDirectory() : std::filesystem::path(directory_);
-    }
-
-private:
-    LocalSystem local_;
-    std::string directory_;
-};
-
-// The file dialog answered from the command line: the given file, or a
-// cancel when none was given.
-class GivenAccessFile : public AccessFileDialog {
-public:
-    explicit GivenAccessFile(std::string file) : file_(std::move(file)) {}
-    std::optional<std::string> chooseFile(const std::string&) override {
-        if (file_.empty()) return std::nullopt;
-        return std::filesystem::absolute(file_).string();
-    }
-
-private:
-    std::string file_;
-};
-
-void requireKnownProduct(const std::string& product) {
-    if (!product.empty() && !ProductById(product))
-        throw UsageError("unknown product \"" + product + "\" (ids: Velora, Tamrix2, Pelsa, Brivo, Mornale, Kestin, Zorbex)");
-}
-
-std::string abortReason(const ConnectionOptions& o) {
-    if (o.kind == "oracle") return "Oracle databases are not served: nothing was opened";
-    return "Access was chosen without --access-file: nothing was opened";
-}
-
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw UsageError("cannot read \"" + path + "\"");
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Builds the settings of the options; returns nothing when the attempt was
-// aborted (after saying why on standard error).
-std::unique_ptr<ConnectionSettings> buildSettings(const ConnectionOptions& o, SettingsSystem& system,
-                                                  GivenAccessFile& dialog) {
-    auto settings = std::make_unique<ConnectionSettings>(system, dialog);
-    settings->clearRunAborted();
-    settings->Button2Click(o.runOptions());
-    settings->Button3Click(o.runOptions());
-    if (settings->RunAborted()) {
-        WriteStderr(abortReason(o) + "\n");
-        return nullptr;
-    }
-    return settings;
-}
-
-// Opens `db` as the options say; returns the connection text used, or
-// nothing when the attempt was aborted.
-std::optional<std::string> openDatabase(Database& db, const ConnectionOptions& o) {
-    if (!o.odbc.empty()) {
-        db.open(o.odbc);
-        return o.odbc;
-    }
-    SettingsSystem system(o.settingsDir);
-    GivenAccessFile dialog(o.accessFile);
-    auto settings = buildSettings(o, system, dialog);
-    if (!settings) return std::nullopt;
-    db.open(settings->ConnectionText());
-    return settings->ConnectionText();
 }
 
 int commandProducts() {
@@ -178,25 +55,25 @@ int commandConnectionText(const ConnectionOptions& o, bool odbcString) {
 }
 
 struct PlanOptions {
-    std::string product;
-    std::string catalog;
+    CatalogueSourceOptions source;
     std::string catalogOut;
     bool access = false;
-    bool web = false;
     std::string format = "jsonl";
     bool summary = false;
 };
 
-int commandPlan(const PlanOptions& o) {
-    CatalogueSnapshot start;
-    if (!o.catalog.empty()) {
-        try {
-            start = CatalogueSnapshot::Load(o.catalog);
-        } catch (const SnapshotError& e) {
-            throw UsageError(e.what());
-        }
+// Plans on the simulator loaded with the catalogue of the source: nothing
+// reaches a live database but the reading of its catalogue.
+int commandPlan(PlanOptions& o) {
+    ConnectionOptions& connection = o.source.connection;
+    if (o.access) connection.kind = "access";
+    if (connection.kind == "oracle" && !o.source.isLive()) {
+        WriteStderr(abortReason(connection) + "\n");
+        return kAborted;
     }
-    CatalogueSimulator simulator(std::move(start));
+    auto start = LoadCatalogue(o.source);
+    if (!start) return kAborted;
+    CatalogueSimulator simulator(std::move(*start));
     LoggingDatabase log(simulator);
     const bool script = o.format == "sql";
     if (!o.summary) {
@@ -204,25 +81,38 @@ int commandPlan(const PlanOptions& o) {
             WriteStdout(script ? ToSqlScript(record) : ToJsonLine(record));
         };
     }
-    RunOptions runOptions;
-    runOptions.databaseKind = o.access ? DatabaseKind::Access : DatabaseKind::SqlServer;
-    runOptions.web = o.web;
-    FixedOptions options(runOptions);
+    FixedOptions options(connection.runOptions());
     SilentDisplay display;
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
     RunDriver driver(log, progress, registry, options);
     driver.onStepStarted = [&log](const std::string& step) { log.setCurrentStep(step); };
-    const std::string connection = "simulated catalogue";
-    log.open(connection);
-    driver.RunProduct(o.product, connection);
+    const std::string simulated = "simulated catalogue";
+    log.open(simulated);
+    driver.RunProduct(connection.product, simulated);
     if (!o.catalogOut.empty()) simulator.catalogue().Save(o.catalogOut);
-    const std::string summary = FormatSummary(o.product, StepCount(o.product), Summarize(log.records()));
+    const std::string summary =
+        FormatSummary(connection.product, StepCount(connection.product), Summarize(log.records()));
     if (o.summary)
         WriteStdout(summary);
     else
         WriteStderr(summary);
     return kSuccess;
+}
+
+int commandSnapshot(const ConnectionOptions& o) {
+    auto snapshot = ReadLiveCatalogue(o);
+    if (!snapshot) return kAborted;
+    WriteStdout(snapshot->ToJson());
+    return kSuccess;
+}
+
+int commandDrift(const CatalogueSourceOptions& o, const std::string& format) {
+    auto catalogue = LoadCatalogue(o);
+    if (!catalogue) return kAborted;
+    const Drift drift = FindDrift(o.connection.product, *catalogue);
+    WriteStdout(format == "json" ? FormatDriftJson(drift) : FormatDriftTable(drift));
+    return drift.nothingMissing() ? kSuccess : kDriftFound;
 }
 
 int commandUpgrade(const ConnectionOptions& o, const std::string& logFile) {
@@ -296,17 +186,37 @@ int RunCommandLine(int argc, char** argv) {
     connectionText->add_flag("--odbc-string", odbcString, "Print the ODBC connection string instead");
 
     PlanOptions planOptions;
-    auto* plan = app.add_subcommand("plan", "Print every statement a run would send, against a simulated database");
-    addProductOption(*plan, planOptions.product, true);
-    plan->add_option("--catalog", planOptions.catalog, "Start from this catalogue snapshot (JSON) instead of an empty database")
-        ->check(CLI::ExistingFile);
+    auto* plan = app.add_subcommand(
+        "plan", "Print every statement a run would send, against a simulated database: empty, a catalogue "
+                "snapshot, or a snapshot of the live database");
+    addCatalogueSourceOptions(*plan, planOptions.source);
     plan->add_option("--catalog-out", planOptions.catalogOut, "Write the catalogue after the run (JSON)");
-    plan->add_flag("--access", planOptions.access, "Plan for an Access database");
-    plan->add_flag("--web", planOptions.web, "The Web option");
+    plan->add_flag("--access", planOptions.access, "Plan for an Access database (as --kind access)")
+        ->excludes(plan->get_option("--kind"));
     plan->add_flag("--summary", planOptions.summary, "Print only the summary, on standard output");
     plan->add_option("--format", planOptions.format, "Output form")
         ->check(CLI::IsMember({"jsonl", "sql"}))
         ->capture_default_str();
+
+    ConnectionOptions snapshotOptions;
+    auto* snapshot = app.add_subcommand(
+        "snapshot", "Print the tables, views and columns of a database as the catalogue snapshot plan reads; "
+                    "sends no statement");
+    addConnectionOptions(*snapshot, snapshotOptions, false);
+    snapshot->callback([&] { requireProductOrOdbc(snapshotOptions); });
+
+    CatalogueSourceOptions driftOptions;
+    std::string driftFormat = "table";
+    auto* drift = app.add_subcommand(
+        "drift", "List the tables and columns of the product that a database lacks (exit 4 when any)");
+    addCatalogueSourceOptions(*drift, driftOptions);
+    drift->add_option("--format", driftFormat, "Output form")
+        ->check(CLI::IsMember({"table", "json"}))
+        ->capture_default_str();
+    drift->callback([&] {
+        if (!driftOptions.isLive() && driftOptions.catalogFile.empty())
+            throw CLI::RequiredError("--catalog, --odbc or --live");
+    });
 
     ConnectionOptions upgradeOptions;
     std::string logFile;
@@ -324,8 +234,7 @@ int RunCommandLine(int argc, char** argv) {
     exec->callback([&] {
         if (sqlOption->count() == 0 && fileOption->count() == 0)
             throw CLI::RequiredError("--sql or --file");
-        if (execOptions.odbc.empty() && execOptions.product.empty())
-            throw CLI::RequiredError("--product or --odbc");
+        requireProductOrOdbc(execOptions);
     });
 
     try {
@@ -346,8 +255,16 @@ int RunCommandLine(int argc, char** argv) {
             return commandConnectionText(textOptions, odbcString);
         }
         if (plan->parsed()) {
-            requireKnownProduct(planOptions.product);
+            requireKnownProduct(planOptions.source.connection.product);
             return commandPlan(planOptions);
+        }
+        if (snapshot->parsed()) {
+            requireKnownProduct(snapshotOptions.product);
+            return commandSnapshot(snapshotOptions);
+        }
+        if (drift->parsed()) {
+            requireKnownProduct(driftOptions.connection.product);
+            return commandDrift(driftOptions, driftFormat);
         }
         if (upgrade->parsed()) {
             requireKnownProduct(upgradeOptions.product);

@@ -164,14 +164,22 @@ void CatalogueSimulator::close() {
 }
 
 std::vector<std::string> CatalogueSimulator::tableNames() {
+    std::vector<ListedObject> objects = *listedObjects();
+    std::vector<std::string> names;
+    names.reserve(objects.size());
+    for (auto& object : objects) names.push_back(std::move(object.name));
+    return names;
+}
+
+std::optional<std::vector<ListedObject>> CatalogueSimulator::listedObjects() {
     if (!open_) throw rejected("Operation is not allowed when the object is closed.");
     roundTrip();
     ++catalogueReads_;
-    std::vector<std::string> names;
-    names.reserve(catalogue_.tables.size() + catalogue_.views.size());
-    for (const auto& t : catalogue_.tables) names.push_back(t.name);
-    for (const auto& v : catalogue_.views) names.push_back(v.name);
-    return names;
+    std::vector<ListedObject> objects;
+    objects.reserve(catalogue_.tables.size() + catalogue_.views.size());
+    for (const auto& t : catalogue_.tables) objects.push_back({t.name, ObjectKind::Table});
+    for (const auto& v : catalogue_.views) objects.push_back({v.name, ObjectKind::View});
+    return objects;
 }
 
 std::vector<std::string> CatalogueSimulator::columnNames(const std::string& table) {

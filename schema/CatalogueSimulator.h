@@ -30,6 +30,8 @@ public:
     bool isOpen() const override { return open_; }
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;
+    // The tables, then the views, as tableNames() lists them.
+    std::optional<std::vector<ListedObject>> listedObjects() override;
 
     const CatalogueSnapshot& catalogue() const noexcept { return catalogue_; }
     const std::vector<StatementRecord>& statements() const noexcept { return statements_; }

@@ -7,6 +7,7 @@
 // DatabaseError, whatever the implementation.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,6 +44,16 @@ using Parameters = std::vector<NamedParameter>;
 // operations send, or the query object, which binds named parameters.
 enum class Sender { Command, Query };
 
+// An entry of the table list with what it is.  The schema operations treat
+// tables and views alike; a catalogue snapshot keeps them apart.
+enum class ObjectKind { Table, View };
+struct ListedObject {
+    std::string name;
+    ObjectKind kind = ObjectKind::Table;
+
+    bool operator==(const ListedObject&) const = default;
+};
+
 class Database {
 public:
     virtual ~Database() = default;
@@ -57,6 +68,9 @@ public:
     virtual std::vector<std::string> tableNames() = 0;
     // Columns of every table called `table` in any schema; empty when none.
     virtual std::vector<std::string> columnNames(const std::string& table) = 0;
+    // The entries of tableNames() with their kinds, in the same order;
+    // nothing when this database cannot tell tables from views.
+    virtual std::optional<std::vector<ListedObject>> listedObjects() { return std::nullopt; }
 
     // Sends a statement text as one batch through the command object and
     // discards any result.  An empty text or a closed connection is refused

@@ -297,19 +297,28 @@ void OdbcDatabase::close() { handles_->connection.reset(); }
 
 bool OdbcDatabase::isOpen() const { return handles_->connection.has_value(); }
 
-std::vector<std::string> OdbcDatabase::tableNames() {
+std::optional<std::vector<ListedObject>> OdbcDatabase::listedObjects() {
     Statement statement(openConnection(handles_->connection));
     // No blank after the comma: some drivers then drop the views.
     WideText types("TABLE,VIEW");
     statement.check(SQLTablesW(statement.get(), nullptr, 0, nullptr, 0, nullptr, 0, types.data(),
                                static_cast<SQLSMALLINT>(types.length())),
                     "SQLTablesW");
-    std::vector<std::string> names;
+    std::vector<ListedObject> objects;
     while (statement.fetch()) {
         const auto type = statement.text(4);
         if (!type || !(ContainsNameIgnoreCase(*type, {"TABLE", "VIEW"}))) continue;
-        if (auto name = statement.text(3)) names.push_back(std::move(*name));
+        const ObjectKind kind = ContainsNameIgnoreCase(*type, {"VIEW"}) ? ObjectKind::View : ObjectKind::Table;
+        if (auto name = statement.text(3)) objects.push_back({std::move(*name), kind});
     }
+    return objects;
+}
+
+std::vector<std::string> OdbcDatabase::tableNames() {
+    std::vector<ListedObject> objects = *listedObjects();
+    std::vector<std::string> names;
+    names.reserve(objects.size());
+    for (auto& object : objects) names.push_back(std::move(object.name));
     return names;
 }
 

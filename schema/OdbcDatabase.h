@@ -25,6 +25,8 @@ public:
 
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;
+    // TABLE_TYPE of each row of the table list.
+    std::optional<std::vector<ListedObject>> listedObjects() override;
 
     // The drivers installed and the environment's driver choices.
     static OdbcDriverPreferences DriverPreferences();

@@ -1,46 +1,23 @@
 // orvel-updater-cli as a user runs it: output streams and exit codes.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-
-#include "TestSupport.h"
+#include "CliRunner.h"
 #include "app/Platform.h"
 
 namespace orvel {
 namespace {
 
-struct Result {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-Result runCli(const std::string& arguments) {
-    test::TempDir dir;
-    const auto errFile = dir.path() / "stderr.txt";
-    const std::string command = std::string(ORVEL_CLI_PATH) + " " + arguments + " 2>" + errFile.string();
-    Result result{-1, {}, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-    return result;
-}
+using Result = test::CliResult;
+using test::RunCli;
 
 int lineCount(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
 TEST(Cli, ExitCodesAndStreams) {
     test::TempDir settings;  // no ServerName.txt, no RemoteConnections.json
     const std::string dir = " --settings-dir " + settings.path().string();
+    test::TempDir files;
+    files.write("empty.json", "{}");
+    const std::string emptyCatalogue = (files.path() / "empty.json").string();
     const struct {
         const char* what;
         std::string arguments;
@@ -60,9 +37,18 @@ TEST(Cli, ExitCodesAndStreams) {
         {"exec needs a statement", "exec --product Pelsa", 2, true, "--sql"},
         {"hosted connection without its file", "connection-text --product Tamrix2" + dir, 1, true,
          "RemoteConnections.json"},
+        {"snapshot names no database", "snapshot", 2, true, "--product or --odbc"},
+        {"drift without a catalogue", "drift --product Pelsa", 2, true, "--catalog, --odbc or --live"},
+        {"drift of a file and a database", "drift --product Pelsa --odbc x --catalog " + emptyCatalogue, 2,
+         true, "excludes"},
+        {"plan with Oracle aborts", "plan --product Pelsa --kind oracle", 3, true, "Oracle"},
+        {"snapshot that cannot connect", "snapshot --odbc 'DRIVER={No Such Driver}'", 1, true,
+         "Cannot connect to the database: "},
+        {"drift that cannot connect", "drift --product Pelsa --odbc 'DRIVER={No Such Driver}'", 1, true,
+         "Cannot connect to the database: "},
     };
     for (const auto& c : cases) {
-        const Result r = runCli(c.arguments);
+        const Result r = RunCli(c.arguments);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.what << "\n" << r.err;
         EXPECT_EQ(r.out.empty(), c.stdoutEmpty) << c.what << "\n" << r.out;
         EXPECT_NE(r.err.find(c.stderrHas), std::string::npos) << c.what << "\n" << r.err;
@@ -74,7 +60,7 @@ TEST(Cli, ExitCodesAndStreams) {
 
 TEST(Cli, ConnectionTextUsesThisComputersName) {
     test::TempDir settings;
-    const Result r = runCli("connection-text --product Velora --settings-dir " + settings.path().string());
+    const Result r = RunCli("connection-text --product Velora --settings-dir " + settings.path().string());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
                      "Initial Catalog=Velora;Data Source=" +
@@ -85,7 +71,7 @@ TEST(Cli, PlanWritesAndReadsCatalogueSnapshots) {
     test::TempDir dir;
     dir.write("start.json", R"({"tables": {"Login": ["ID"]}, "views": {}})");
     const auto out = dir.path() / "after.json";
-    const Result r = runCli("plan --product Brivo --catalog " + (dir.path() / "start.json").string() +
+    const Result r = RunCli("plan --product Brivo --catalog " + (dir.path() / "start.json").string() +
                             " --catalog-out " + out.string());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(CatalogueSnapshot::Load(out).tables.front().name, "Login");

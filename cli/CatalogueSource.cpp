@@ -1,0 +1,103 @@
+// Reading a database's catalogue for snapshot, plan and drift.
+#include "cli/CatalogueSource.h"
+
+#include <algorithm>
+
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+
+#include "cli/Console.h"
+#include "schema/CatalogueReader.h"
+#include "schema/OdbcDatabase.h"
+
+namespace orvel {
+
+namespace {
+
+// On a terminal one line redrawn for each name; otherwise a line when the
+// reading starts and one when it ends, so that logs stay short.
+class ProgressLine {
+public:
+    explicit ProgressLine(bool redrawInPlace) : redrawInPlace_(redrawInPlace) {}
+
+    void show(std::size_t position, std::size_t entries, const std::string& name) {
+        if (redrawInPlace_) {
+            WriteStderr(fmt::format("\r\x1b[Kreading the catalogue: {} of {}  {}", position, entries, name));
+            lineOpen_ = true;
+        } else if (position == 1) {
+            WriteStderr(fmt::format("reading the catalogue: {} tables and views\n", entries));
+        }
+    }
+
+    void finish() {
+        if (lineOpen_) WriteStderr("\r\x1b[K");
+        lineOpen_ = false;
+    }
+
+private:
+    bool redrawInPlace_;
+    bool lineOpen_ = false;
+};
+
+std::size_t columnCount(const std::vector<CatalogueObject>& objects) {
+    std::size_t count = 0;
+    for (const auto& object : objects) count += object.columns.size();
+    return count;
+}
+
+}  // namespace
+
+std::optional<CatalogueSnapshot> ReadLiveCatalogue(const ConnectionOptions& o) {
+    OdbcDatabase db;
+    try {
+        if (!openDatabase(db, o)) return std::nullopt;
+    } catch (const DatabaseError& e) {
+        throw DatabaseError(e.errorClass(), std::string("Cannot connect to the database: ") + e.what(), e.sqlState(),
+                            e.nativeCode());
+    }
+    ProgressLine line(StderrIsTerminal());
+    CatalogueSnapshot snapshot;
+    try {
+        snapshot = ReadCatalogueSnapshot(ReadOnlyCatalogue(db), [&line](std::size_t position, std::size_t entries,
+                                                                        const std::string& name) {
+            line.show(position, entries, name);
+        });
+    } catch (const DatabaseError& e) {
+        line.finish();
+        throw DatabaseError(e.errorClass(), std::string("Cannot read the database's tables and columns: ") + e.what(),
+                            e.sqlState(), e.nativeCode());
+    }
+    line.finish();
+    db.close();
+    WriteStderr(fmt::format("read the catalogue: tables {}, views {}, columns {}\n", snapshot.tables.size(),
+                            snapshot.views.size(), columnCount(snapshot.tables) + columnCount(snapshot.views)));
+    return snapshot;
+}
+
+bool CatalogueSourceOptions::isLive() const {
+    return live || std::any_of(connectionOnly.begin(), connectionOnly.end(),
+                               [](const CLI::Option* option) { return option->count() > 0; });
+}
+
+void addCatalogueSourceOptions(CLI::App& command, CatalogueSourceOptions& o) {
+    o.connectionOnly = addConnectionOptions(command, o.connection, true);
+    auto* catalog = command.add_option("--catalog", o.catalogFile, "A catalogue snapshot (JSON) instead of a database")
+                        ->check(CLI::ExistingFile);
+    auto* live = command.add_flag("--live", o.live,
+                                  "Read the database the connection options name (implied by --odbc and by every "
+                                  "option that says where the database is)");
+    catalog->excludes(live);
+    for (auto* option : o.connectionOnly) catalog->excludes(option);
+}
+
+std::optional<CatalogueSnapshot> LoadCatalogue(const CatalogueSourceOptions& o) {
+    if (o.isLive()) return ReadLiveCatalogue(o.connection);
+    if (o.catalogFile.empty()) return CatalogueSnapshot{};
+    try {
+        return CatalogueSnapshot::Load(o.catalogFile);
+    } catch (const SnapshotError& e) {
+        throw UsageError(e.what());
+    }
+}
+
+}  // namespace orvel
