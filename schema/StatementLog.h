@@ -50,6 +50,7 @@ public:
     std::vector<std::string> columnNames(const std::string& table) override {
         return inner_.columnNames(table);
     }
+    std::optional<std::vector<ListedObject>> listedObjects() override { return inner_.listedObjects(); }
 
 protected:
     void doExecute(const std::string& sql) override;
