@@ -1,6 +1,7 @@
 // The commands of orvel-updater-cli over the same core as the window.
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -27,6 +28,18 @@ namespace orvel {
 namespace {
 
 enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3 };
+
+// File names arrive as UTF-8.  A path built from a plain std::string is read
+// in the ANSI code page on Windows, so they are built from UTF-8 explicitly,
+// and shown as UTF-8.
+std::filesystem::path pathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
 
 // A usage error found after parsing (unknown product, unreadable file).
 class UsageError : public std::runtime_error {
@@ -90,7 +103,7 @@ public:
     explicit SettingsSystem(std::string directory) : directory_(std::move(directory)) {}
     std::string computerName() const override { return local_.computerName(); }
     std::filesystem::path programDirectory() const override {
-        return directory_.empty() ? local_.programDirectory() : std::filesystem::path(directory_);
+        return directory_.empty() ? local_.programDirectory() : pathOf(directory_);
     }
 
 private:
@@ -105,7 +118,7 @@ public:
     explicit GivenAccessFile(std::string file) : file_(std::move(file)) {}
     std::optional<std::string> chooseFile(const std::string&) override {
         if (file_.empty()) return std::nullopt;
-        return std::filesystem::absolute(file_).string();
+        return utf8Of(std::filesystem::absolute(pathOf(file_)));
     }
 
 private:
@@ -123,7 +136,7 @@ std::string abortReason(const ConnectionOptions& o) {
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(pathOf(path), std::ios::binary);
     if (!in) throw UsageError("cannot read \"" + path + "\"");
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -191,7 +204,7 @@ int commandPlan(const PlanOptions& o) {
     CatalogueSnapshot start;
     if (!o.catalog.empty()) {
         try {
-            start = CatalogueSnapshot::Load(o.catalog);
+            start = CatalogueSnapshot::Load(pathOf(o.catalog));
         } catch (const SnapshotError& e) {
             throw UsageError(e.what());
         }
@@ -216,7 +229,7 @@ int commandPlan(const PlanOptions& o) {
     const std::string connection = "simulated catalogue";
     log.open(connection);
     driver.RunProduct(o.product, connection);
-    if (!o.catalogOut.empty()) simulator.catalogue().Save(o.catalogOut);
+    if (!o.catalogOut.empty()) simulator.catalogue().Save(pathOf(o.catalogOut));
     const std::string summary = FormatSummary(o.product, StepCount(o.product), Summarize(log.records()));
     if (o.summary)
         WriteStdout(summary);
@@ -228,7 +241,7 @@ int commandPlan(const PlanOptions& o) {
 int commandUpgrade(const ConnectionOptions& o, const std::string& logFile) {
     std::ofstream logOut;
     if (!logFile.empty()) {
-        logOut.open(logFile, std::ios::binary);
+        logOut.open(pathOf(logFile), std::ios::binary);
         if (!logOut) throw UsageError("cannot write the log file \"" + logFile + "\"");
     }
     OdbcDatabase odbc;
@@ -281,7 +294,7 @@ int commandExec(const ConnectionOptions& o, const std::string& sql, const std::s
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv) {
+int RunCommandLine(std::vector<std::string> arguments) {
     CLI::App app{"orvel-updater-cli: brings a product database to the current schema, without the window"};
     app.name("orvel-updater-cli");
     app.require_subcommand(1);
@@ -298,8 +311,9 @@ int RunCommandLine(int argc, char** argv) {
     PlanOptions planOptions;
     auto* plan = app.add_subcommand("plan", "Print every statement a run would send, against a simulated database");
     addProductOption(*plan, planOptions.product, true);
-    plan->add_option("--catalog", planOptions.catalog, "Start from this catalogue snapshot (JSON) instead of an empty database")
-        ->check(CLI::ExistingFile);
+    // A missing file is reported by the load, which opens it by its UTF-8
+    // name (CLI::ExistingFile would look it up in the ANSI code page).
+    plan->add_option("--catalog", planOptions.catalog, "Start from this catalogue snapshot (JSON) instead of an empty database");
     plan->add_option("--catalog-out", planOptions.catalogOut, "Write the catalogue after the run (JSON)");
     plan->add_flag("--access", planOptions.access, "Plan for an Access database");
     plan->add_flag("--web", planOptions.web, "The Web option");
@@ -329,7 +343,8 @@ int RunCommandLine(int argc, char** argv) {
     });
 
     try {
-        app.parse(argc, argv);
+        std::reverse(arguments.begin(), arguments.end());  // CLI11 takes them last first
+        app.parse(arguments);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {

@@ -1,0 +1,21 @@
+// The keyboard layout switch of the query window.  Kept apart from
+// Platform.cpp because it is the only call into USER32: the command-line
+// tool, which never calls it, then needs no more than KERNEL32 and ODBC32.
+#include "app/Platform.h"
+
+#ifdef _WIN32
+#  ifndef NOMINMAX
+#    define NOMINMAX
+#  endif
+#  include <windows.h>
+#endif
+
+namespace orvel {
+
+#ifdef _WIN32
+void ActivateUsKeyboardLayout() { LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE); }
+#else
+void ActivateUsKeyboardLayout() {}
+#endif
+
+}  // namespace orvel
