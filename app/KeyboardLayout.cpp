@@ -4,18 +4,11 @@
 #include "app/Platform.h"
 
 #ifdef _WIN32
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
 #  include <windows.h>
 #endif
 
-namespace orvel {
-
+void orvel::ActivateUsKeyboardLayout() {
 #ifdef _WIN32
-void ActivateUsKeyboardLayout() { LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE); }
-#else
-void ActivateUsKeyboardLayout() {}
+    LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE);
 #endif
-
-}  // namespace orvel
+}

@@ -117,6 +117,16 @@ else
     fail "the Persian text is stored exactly: got $(stored "$dir/smoke.db" | tr '\n' ' ')"
 fi
 
+# On a console (here a pseudo-terminal, which wine presents as a Windows
+# console) the text is written as UTF-16 and must arrive as the same letters.
+console=$(SHELL=/bin/bash timeout 30 script -qec "$(printf '%q ' wine "$exe" exec --odbc "$db" --sql "select 1")" \
+    /dev/null </dev/null | tr -d '\r')
+if [[ $console == *"$succeeded"* ]]; then
+    echo "ok: Persian text on a console"
+else
+    fail "Persian text on a console: got $(printf '%q' "$console")"
+fi
+
 same "a statement the driver rejects" 1 exec --odbc "$db" --sql "selec 1"
 same "a connection string the driver rejects" 1 \
     exec --odbc "DRIVER={SQLite3};Database=$dir/missing/smoke.db" --sql "select 1"
