@@ -29,9 +29,9 @@ namespace {
 
 enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3 };
 
-// File names arrive as UTF-8.  A path built from a plain std::string is read
-// in the ANSI code page on Windows, so they are built from UTF-8 explicitly,
-// and shown as UTF-8.
+// File names arrive as UTF-8.  On Windows a path built from a plain
+// std::string does not read it as UTF-8, so paths are built from UTF-8
+// explicitly, and shown as UTF-8.
 std::filesystem::path pathOf(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
@@ -312,7 +312,7 @@ int RunCommandLine(std::vector<std::string> arguments) {
     auto* plan = app.add_subcommand("plan", "Print every statement a run would send, against a simulated database");
     addProductOption(*plan, planOptions.product, true);
     // A missing file is reported by the load, which opens it by its UTF-8
-    // name (CLI::ExistingFile would look it up in the ANSI code page).
+    // name (CLI::ExistingFile would not read the name as UTF-8 on Windows).
     plan->add_option("--catalog", planOptions.catalog, "Start from this catalogue snapshot (JSON) instead of an empty database");
     plan->add_option("--catalog-out", planOptions.catalogOut, "Write the catalogue after the run (JSON)");
     plan->add_flag("--access", planOptions.access, "Plan for an Access database");
