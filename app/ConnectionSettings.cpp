@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/Products.h"
+#include "schema/Utf8Path.h"
 
 namespace orvel {
 
@@ -17,12 +18,12 @@ namespace {
 std::string readFirstLine(const std::filesystem::path& file) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
-        throw SettingsError("Cannot read \"" + file.string() + "\": it is not a readable file");
+        throw SettingsError("Cannot read \"" + Utf8FromPath(file) + "\": it is not a readable file");
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw SettingsError("Cannot open \"" + file.string() + "\" for reading");
+    if (!in) throw SettingsError("Cannot open \"" + Utf8FromPath(file) + "\" for reading");
     std::string line;
     for (char c; in.get(c) && c != '\r' && c != '\n';) line += c;
-    if (in.bad()) throw SettingsError("Cannot read \"" + file.string() + "\"");
+    if (in.bad()) throw SettingsError("Cannot read \"" + Utf8FromPath(file) + "\"");
     // An editor's UTF-8 byte order mark is an encoding marker, not a name.
     if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
     return line;
@@ -84,18 +85,18 @@ std::string ConnectionSettings::remoteConnectionText(const char* entry) const {
     const auto& form = remoteForm(entry);
     std::ifstream in(file, std::ios::binary);
     if (!in)
-        throw SettingsError("The remote connection settings file \"" + file.string() +
+        throw SettingsError("The remote connection settings file \"" + Utf8FromPath(file) +
                             "\" is missing: it must hold the \"" + entry +
                             "\" entry for this choice (see README, remote connections)");
     nlohmann::json json;
     try {
         json = nlohmann::json::parse(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     } catch (const nlohmann::json::exception& e) {
-        throw SettingsError("The remote connection settings file \"" + file.string() +
+        throw SettingsError("The remote connection settings file \"" + Utf8FromPath(file) +
                             "\" is not valid JSON: " + e.what());
     }
     if (!json.is_object() || !json.contains(entry) || !json[entry].is_object())
-        throw SettingsError("The remote connection settings file \"" + file.string() +
+        throw SettingsError("The remote connection settings file \"" + Utf8FromPath(file) +
                             "\" has no \"" + entry + "\" entry");
     const auto& values = json[entry];
     std::string text;
@@ -107,7 +108,7 @@ std::string ConnectionSettings::remoteConnectionText(const char* entry) const {
         } else if (values.contains(key) && values[key].is_string()) {
             value = values[key].get<std::string>();
         } else {
-            throw SettingsError("The \"" + std::string(entry) + "\" entry of \"" + file.string() +
+            throw SettingsError("The \"" + std::string(entry) + "\" entry of \"" + Utf8FromPath(file) +
                                 "\" lacks the text value \"" + key + "\"");
         }
         text += std::string(key) + "=" + value;

@@ -3,6 +3,7 @@
 
 #include <clocale>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #ifdef _WIN32
@@ -47,7 +48,11 @@ std::filesystem::path LocalSystem::programDirectory() const {
 
 void UseUtf8Locale() { std::setlocale(LC_ALL, ".UTF-8"); }
 
-void ActivateUsKeyboardLayout() { LoadKeyboardLayoutW(L"00000409", KLF_ACTIVATE); }
+std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(toUtf8(argv[i], static_cast<int>(std::wcslen(argv[i]))));
+    return arguments;
+}
 
 #else
 
@@ -70,8 +75,6 @@ void UseUtf8Locale() {
     bool utf8 = codeset && (std::strstr(codeset, "UTF-8") || std::strstr(codeset, "utf8"));
     if (!utf8) std::setlocale(LC_ALL, "C.UTF-8");
 }
-
-void ActivateUsKeyboardLayout() {}
 
 #endif
 

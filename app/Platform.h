@@ -1,12 +1,15 @@
 // The few things the core asks of the operating system.
 //
 // Everything platform-specific lives in Platform.cpp: the computer's name,
-// the directory of the running program, the process locale, and the
-// keyboard layout switch of the query window.
+// the directory of the running program, the process locale and, on Windows,
+// the program's arguments.  The keyboard layout switch of the query window
+// has a file of its own, KeyboardLayout.cpp, so that programs without a
+// window do not link the Windows user-interface library.
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace orvel {
 
@@ -34,5 +37,10 @@ void UseUtf8Locale();
 // statements are typed in Latin letters.  Windows only; elsewhere the layout
 // belongs to the desktop session and this does nothing.
 void ActivateUsKeyboardLayout();
+
+#ifdef _WIN32
+// The arguments wmain() received (UTF-16) after the program's name, as UTF-8.
+std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
+#endif
 
 }  // namespace orvel

@@ -81,8 +81,9 @@ bool CatalogueSourceOptions::isLive() const {
 
 void addCatalogueSourceOptions(CLI::App& command, CatalogueSourceOptions& o) {
     o.connectionOnly = addConnectionOptions(command, o.connection, true);
-    auto* catalog = command.add_option("--catalog", o.catalogFile, "A catalogue snapshot (JSON) instead of a database")
-                        ->check(CLI::ExistingFile);
+    // A missing file is reported by the load, which opens it by its UTF-8
+    // name (CLI::ExistingFile would not read the name as UTF-8 on Windows).
+    auto* catalog = command.add_option("--catalog", o.catalogFile, "A catalogue snapshot (JSON) instead of a database");
     auto* live = command.add_flag("--live", o.live,
                                   "Read the database the connection options name (implied by --odbc and by every "
                                   "option that says where the database is)");
@@ -94,7 +95,7 @@ std::optional<CatalogueSnapshot> LoadCatalogue(const CatalogueSourceOptions& o) 
     if (o.isLive()) return ReadLiveCatalogue(o.connection);
     if (o.catalogFile.empty()) return CatalogueSnapshot{};
     try {
-        return CatalogueSnapshot::Load(o.catalogFile);
+        return CatalogueSnapshot::Load(PathFromUtf8(o.catalogFile));
     } catch (const SnapshotError& e) {
         throw UsageError(e.what());
     }

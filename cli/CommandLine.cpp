@@ -1,6 +1,7 @@
 // The commands of orvel-updater-cli over the same core as the window.
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "cli/PlanSummary.h"
 #include "query/QueryRunner.h"
 #include "schema/CatalogueSimulator.h"
+#include "schema/Utf8Path.h"
 #include "schema/OdbcDatabase.h"
 #include "schema/StatementLog.h"
 
@@ -29,10 +31,14 @@ namespace orvel {
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+// The statement text of a file, as saved; an editor's UTF-8 byte order mark
+// is an encoding marker, not part of the statement.
+std::string readStatementFile(const std::string& path) {
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     if (!in) throw UsageError("cannot read \"" + path + "\"");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+    return text;
 }
 
 int commandProducts() {
@@ -90,7 +96,7 @@ int commandPlan(PlanOptions& o) {
     const std::string simulated = "simulated catalogue";
     log.open(simulated);
     driver.RunProduct(connection.product, simulated);
-    if (!o.catalogOut.empty()) simulator.catalogue().Save(o.catalogOut);
+    if (!o.catalogOut.empty()) simulator.catalogue().Save(PathFromUtf8(o.catalogOut));
     const std::string summary =
         FormatSummary(connection.product, StepCount(connection.product), Summarize(log.records()));
     if (o.summary)
@@ -118,7 +124,7 @@ int commandDrift(const CatalogueSourceOptions& o, const std::string& format) {
 int commandUpgrade(const ConnectionOptions& o, const std::string& logFile) {
     std::ofstream logOut;
     if (!logFile.empty()) {
-        logOut.open(logFile, std::ios::binary);
+        logOut.open(PathFromUtf8(logFile), std::ios::binary);
         if (!logOut) throw UsageError("cannot write the log file \"" + logFile + "\"");
     }
     OdbcDatabase odbc;
@@ -154,7 +160,7 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile) {
 }
 
 int commandExec(const ConnectionOptions& o, const std::string& sql, const std::string& file) {
-    const std::string text = file.empty() ? sql : readFile(file);
+    const std::string text = file.empty() ? sql : readStatementFile(file);
     OdbcDatabase db;
     if (!openDatabase(db, o)) return kAborted;
     QueryOutcome outcome = RunTypedStatement(db, text);
@@ -171,7 +177,7 @@ int commandExec(const ConnectionOptions& o, const std::string& sql, const std::s
 
 }  // namespace
 
-int RunCommandLine(int argc, char** argv) {
+int RunCommandLine(std::vector<std::string> arguments) {
     CLI::App app{"orvel-updater-cli: brings a product database to the current schema, without the window"};
     app.name("orvel-updater-cli");
     app.require_subcommand(1);
@@ -238,7 +244,8 @@ int RunCommandLine(int argc, char** argv) {
     });
 
     try {
-        app.parse(argc, argv);
+        std::reverse(arguments.begin(), arguments.end());  // CLI11 takes them last first
+        app.parse(arguments);
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {

@@ -6,8 +6,12 @@
 // without a file); 4 `drift` found something missing.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace orvel {
 
-int RunCommandLine(int argc, char** argv);
+// `arguments` are those after the program's name, as UTF-8.
+int RunCommandLine(std::vector<std::string> arguments);
 
 }  // namespace orvel

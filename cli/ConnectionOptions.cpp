@@ -59,7 +59,7 @@ void requireKnownProduct(const std::string& product) {
 
 std::optional<std::string> GivenAccessFile::chooseFile(const std::string&) {
     if (file_.empty()) return std::nullopt;
-    return std::filesystem::absolute(file_).string();
+    return Utf8FromPath(std::filesystem::absolute(PathFromUtf8(file_)));
 }
 
 std::string abortReason(const ConnectionOptions& o) {

@@ -16,6 +16,7 @@
 #include "app/Platform.h"
 #include "app/RunOptions.h"
 #include "schema/Database.h"
+#include "schema/Utf8Path.h"
 
 namespace CLI {
 class App;
@@ -62,7 +63,7 @@ public:
     explicit SettingsSystem(std::string directory) : directory_(std::move(directory)) {}
     std::string computerName() const override { return local_.computerName(); }
     std::filesystem::path programDirectory() const override {
-        return directory_.empty() ? local_.programDirectory() : std::filesystem::path(directory_);
+        return directory_.empty() ? local_.programDirectory() : PathFromUtf8(directory_);
     }
 
 private:

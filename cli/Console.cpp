@@ -9,7 +9,6 @@
 #    define NOMINMAX
 #  endif
 #  include <windows.h>
-#  include <io.h>
 #else
 #  include <unistd.h>
 #endif
@@ -19,10 +18,14 @@ namespace orvel {
 namespace {
 
 #ifdef _WIN32
+bool consoleMode(HANDLE handle, DWORD& mode) {
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+}
+
 void write(DWORD handleId, std::FILE* stream, std::string_view text) {
     HANDLE handle = GetStdHandle(handleId);
     DWORD mode = 0;
-    if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode)) {
+    if (consoleMode(handle, mode)) {
         int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
         std::wstring wide(static_cast<std::size_t>(size), L'\0');
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
@@ -59,7 +62,12 @@ void WriteStderr(std::string_view text) {
 
 bool StderrIsTerminal() {
 #ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
+    // The progress line is redrawn with terminal sequences, which a console
+    // carries out only when switched to (Windows 10 and later); otherwise,
+    // and for the NUL device (which _isatty counts), one line per table.
+    HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return consoleMode(handle, mode) && SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 #else
     return isatty(fileno(stderr)) != 0;
 #endif

@@ -9,6 +9,8 @@ namespace orvel {
 
 void WriteStdout(std::string_view text);
 void WriteStderr(std::string_view text);
+// Whether the progress line can be redrawn in place on standard error: a
+// terminal; on Windows a console that carries out terminal sequences.
 bool StderrIsTerminal();
 
 }  // namespace orvel

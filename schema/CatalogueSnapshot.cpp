@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "schema/Utf8Path.h"
+
 namespace orvel {
 
 namespace {
@@ -55,12 +57,12 @@ CatalogueSnapshot CatalogueSnapshot::FromJson(std::string_view text) {
 
 CatalogueSnapshot CatalogueSnapshot::Load(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw SnapshotError("cannot read the catalogue file \"" + file.string() + "\"");
+    if (!in) throw SnapshotError("cannot read the catalogue file \"" + Utf8FromPath(file) + "\"");
     std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     try {
         return FromJson(text);
     } catch (const SnapshotError& e) {
-        throw SnapshotError("catalogue file \"" + file.string() + "\": " + e.what());
+        throw SnapshotError("catalogue file \"" + Utf8FromPath(file) + "\": " + e.what());
     }
 }
 
@@ -74,7 +76,7 @@ std::string CatalogueSnapshot::ToJson() const {
 void CatalogueSnapshot::Save(const std::filesystem::path& file) const {
     std::ofstream out(file, std::ios::binary);
     out << ToJson();
-    if (!out) throw SnapshotError("cannot write the catalogue file \"" + file.string() + "\"");
+    if (!out) throw SnapshotError("cannot write the catalogue file \"" + Utf8FromPath(file) + "\"");
 }
 
 }  // namespace orvel

@@ -1,5 +1,6 @@
 # Installs the Debian packages the build, the tests and the window need,
-# when they are missing.  Sourced by ./run and ./test; safe to run again.
+# when they are missing.  Sourced by ./run, ./test and ./build-windows; safe
+# to run again.
 
 ORVEL_PACKAGES=(
   cmake ninja-build g++ pkg-config
@@ -19,8 +20,13 @@ orvel_missing_packages() {
   printf '%s\n' "${missing[@]}"
 }
 
+# orvel_ensure_packages [--no-install-recommends] PACKAGE...
 orvel_ensure_packages() {
-  local missing
+  local apt_options=() missing
+  if [ "${1:-}" = --no-install-recommends ]; then
+    apt_options+=("$1")
+    shift
+  fi
   mapfile -t missing < <(orvel_missing_packages "$@")
   [ "${#missing[@]}" -eq 0 ] || [ -z "${missing[0]}" ] && return 0
   local sudo=()
@@ -28,15 +34,16 @@ orvel_ensure_packages() {
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
   "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+  "${sudo[@]}" apt-get install -y -qq "${apt_options[@]}" "${missing[@]}" >/dev/null
 }
 
-# Configures (once) and builds out of tree in build/.
+# orvel_build [TARGET...]: configures (once) and builds out of tree in
+# build/, everything or the targets named.
 orvel_build() {
   local generator=()
   command -v ninja >/dev/null && generator=(-G Ninja)
   if [ ! -f build/CMakeCache.txt ]; then
     cmake "${generator[@]}" -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  cmake --build build
+  cmake --build build ${1:+--target "$@"}
 }

@@ -1,0 +1,24 @@
+# Cross-builds for 64-bit Windows with mingw-w64 on Debian.
+#
+# The posix-thread variant of the compiler is named explicitly: the win32
+# variant lacks std::thread, std::mutex and std::future, and when both are
+# installed the unsuffixed x86_64-w64-mingw32-g++ is the win32 one.
+# Programs built here run under wine, so ctest can run them as they are.
+#
+#   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-posix.cmake ...
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(ORVEL_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${ORVEL_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ORVEL_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${ORVEL_MINGW_TRIPLE}-windres)
+
+# Libraries and headers of the target only; programs from the build machine.
+set(CMAKE_FIND_ROOT_PATH /usr/${ORVEL_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
