@@ -33,8 +33,10 @@ orvel_ensure_packages() {
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq "${apt_options[@]}" "${missing[@]}" >/dev/null
+  # Another apt run on the machine holds the lock for a while: wait for it.
+  local lock=(-o DPkg::Lock::Timeout=600)
+  "${sudo[@]}" apt-get update -qq "${lock[@]}"
+  "${sudo[@]}" apt-get install -y -qq "${lock[@]}" "${apt_options[@]}" "${missing[@]}" >/dev/null
 }
 
 # orvel_build [TARGET...]: configures (once) and builds out of tree in
