@@ -7,12 +7,13 @@
 namespace orvel {
 
 RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry,
-                     const OptionsSource& options)
-    : db_(db),
+                     const OptionsSource& options, CatalogueReads reads)
+    : picture_(db),
+      db_(reads == CatalogueReads::Once ? static_cast<Database&>(picture_) : db),
       progress_(progress),
       registry_(registry),
       options_(options),
-      schema_(db, progress, [&options] { return options.options().databaseKind; }) {}
+      schema_(db_, progress, [&options] { return options.options().databaseKind; }) {}
 
 void RunDriver::BitBtn2Click(ConnectionSettings& settings) {
     if (!settings.Connect(db_, options_.options())) return;
@@ -30,6 +31,9 @@ void RunDriver::checkEveryStepRegistered(const std::string& productId) const {
 void RunDriver::RunProduct(const std::string& productId, const std::string& connectionText) {
     // A list this program cannot complete is refused before anything is sent.
     checkEveryStepRegistered(productId);
+    // Whatever was done on the connection since the last run (the query
+    // window sends past the picture) is read afresh.
+    picture_.invalidate();
     progress_.resetOverallGauge(schema_.CountTables());
 
     if (productId == "Tamrix2") schema_.DropTableIfPresent("LOGIN");

@@ -4,6 +4,11 @@
 // error: a failure ends the run where it arose and reaches the caller (the
 // window's ErrorBox, or the command line), with every statement already sent
 // left applied and the progress display as it was at that moment.
+//
+// By default the schema operations ask a catalogue picture in front of the
+// connection, which reads the catalogue once when a run starts and again
+// after each reconnect; asked to, the driver lets every operation ask the
+// database itself.  What the run sends is the same either way.
 #pragma once
 
 #include <functional>
@@ -13,6 +18,7 @@
 #include "app/ConnectionSettings.h"
 #include "app/RunOptions.h"
 #include "app/StepRegistry.h"
+#include "schema/CataloguePicture.h"
 #include "schema/Database.h"
 #include "schema/Progress.h"
 #include "schema/SchemaOperations.h"
@@ -25,10 +31,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// How the run learns what the database holds.
+enum class CatalogueReads {
+    Once,            // one reading per connection, kept up to date by the picture
+    EveryOperation,  // a table or column list asked of the database by every operation
+};
+
 class RunDriver {
 public:
     RunDriver(Database& db, Progress& progress, const StepRegistry& registry,
-              const OptionsSource& options);
+              const OptionsSource& options, CatalogueReads reads = CatalogueReads::Once);
 
     // The Start button: settings, connection, then RunProduct.  Returns
     // without doing anything when the settings were aborted.
@@ -47,6 +59,9 @@ public:
 private:
     void checkEveryStepRegistered(const std::string& productId) const;
 
+    CataloguePicture picture_;
+    // The connection, or the picture in front of it: what the run opens,
+    // asks and sends through.
     Database& db_;
     Progress& progress_;
     const StepRegistry& registry_;

@@ -1,7 +1,10 @@
-// Checks shared by every database implementation before a statement is sent.
+// What every database implementation shares: the checks before a statement
+// is sent, and the whole-catalogue reading built from the per-name lists.
 #include "schema/Database.h"
 
 #include <utility>
+
+#include "schema/NameMatching.h"
 
 namespace orvel {
 
@@ -22,6 +25,19 @@ void checkSendable(const Database& db, const std::string& sql) {
 }
 
 }  // namespace
+
+CatalogueListing Database::readCatalogue() {
+    auto objects = listedObjects();
+    if (!objects) throw DatabaseError("CatalogueError", "This database cannot tell its tables from its views");
+    CatalogueListing listing{std::move(*objects), {}};
+    std::vector<std::string> asked;
+    for (const auto& object : listing.objects) {
+        if (ContainsNameIgnoreCase(object.name, asked)) continue;
+        asked.push_back(object.name);
+        listing.columns.push_back({object.name, columnNames(object.name)});
+    }
+    return listing;
+}
 
 void Database::execute(const std::string& sql) {
     checkSendable(*this, sql);

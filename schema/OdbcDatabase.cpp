@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #ifdef _WIN32
@@ -23,7 +24,7 @@
 #include <sqlext.h>
 
 #include "schema/NamedParameters.h"
-#include "schema/SchemaOperations.h"
+#include "schema/NameMatching.h"
 
 namespace orvel {
 
@@ -308,10 +309,66 @@ std::optional<std::vector<ListedObject>> OdbcDatabase::listedObjects() {
     while (statement.fetch()) {
         const auto type = statement.text(4);
         if (!type || !(ContainsNameIgnoreCase(*type, {"TABLE", "VIEW"}))) continue;
-        const ObjectKind kind = ContainsNameIgnoreCase(*type, {"VIEW"}) ? ObjectKind::View : ObjectKind::Table;
-        if (auto name = statement.text(3)) objects.push_back({std::move(*name), kind});
+        const ObjectKind kind = EqualIgnoringAsciiCase(*type, "VIEW") ? ObjectKind::View : ObjectKind::Table;
+        auto schema = statement.text(2);
+        if (schema && schema->empty()) schema.reset();
+        if (auto name = statement.text(3)) objects.push_back({std::move(*name), kind, std::move(schema)});
     }
     return objects;
+}
+
+CatalogueListing OdbcDatabase::readCatalogue() {
+    CatalogueListing listing{*listedObjects(), {}};
+    // Each name of the list once, with what the column call gives for it.
+    struct Name {
+        int listed = 0;
+        std::vector<std::optional<std::string>> schemas;  // of the column rows
+    };
+    std::unordered_map<std::string, std::size_t> indexOf;
+    std::vector<Name> names;
+    for (const auto& object : listing.objects) {
+        auto [at, added] = indexOf.try_emplace(FoldAsciiCase(object.name), names.size());
+        if (added) {
+            names.emplace_back();
+            listing.columns.push_back({object.name, {}});
+        }
+        ++names[at->second].listed;
+    }
+    bool everyColumnRead = true;
+    try {
+        // One call for every column of every table: "%" matches any name.
+        Statement statement(openConnection(handles_->connection));
+        WideText everyName("%");
+        statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, everyName.data(),
+                                    static_cast<SQLSMALLINT>(everyName.length()), nullptr, 0),
+                        "SQLColumnsW");
+        while (statement.fetch()) {
+            const auto table = statement.text(3);
+            const auto at = table ? indexOf.find(FoldAsciiCase(*table)) : indexOf.end();
+            if (at == indexOf.end()) continue;  // not on the table list
+            auto column = statement.text(4);
+            if (!column) continue;
+            auto schema = statement.text(2);
+            if (schema && schema->empty()) schema.reset();
+            auto& schemas = names[at->second].schemas;
+            if (std::find(schemas.begin(), schemas.end(), schema) == schemas.end()) schemas.push_back(std::move(schema));
+            listing.columns[at->second].columns.push_back(std::move(*column));
+        }
+    } catch (const DatabaseError&) {
+        everyColumnRead = false;  // a driver that takes no pattern here
+    }
+    // Asked one by one, as columnNames() asks: every name when the one call
+    // failed; a name it gave nothing for (a driver that does not return
+    // everything); and a name listed more than once or whose columns come
+    // from several schemas, for which the server's rules of which schema a
+    // name means may answer a single name differently.
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const Name& name = names[i];
+        auto& entry = listing.columns[i];
+        if (!everyColumnRead || entry.columns.empty() || name.listed > 1 || name.schemas.size() > 1)
+            entry.columns = columnNames(entry.name);
+    }
+    return listing;
 }
 
 std::vector<std::string> OdbcDatabase::tableNames() {
