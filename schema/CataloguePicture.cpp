@@ -69,14 +69,7 @@ std::optional<std::vector<ListedObject>> CataloguePicture::listedObjects() {
 
 CatalogueListing CataloguePicture::readCatalogue() {
     readWhenStale();
-    CatalogueListing listing{objects_, {}};
-    std::vector<std::string> named;
-    for (const auto& object : objects_) {
-        if (ContainsNameIgnoreCase(object.name, named)) continue;
-        named.push_back(object.name);
-        listing.columns.push_back({object.name, columnsOf(object.name)});
-    }
-    return listing;
+    return ListingOf(objects_, [this](const std::string& name) { return columnsOf(name); });
 }
 
 void CataloguePicture::doExecute(const std::string& sql) {

@@ -100,14 +100,7 @@ std::vector<std::string> CatalogueSimulator::columnNames(const std::string& tabl
 
 CatalogueListing CatalogueSimulator::readCatalogue() {
     catalogueRoundTrip();
-    CatalogueListing listing{objects(), {}};
-    std::vector<std::string> named;
-    for (const auto& object : listing.objects) {
-        if (ContainsNameIgnoreCase(object.name, named)) continue;
-        named.push_back(object.name);
-        listing.columns.push_back({object.name, columnsOf(object.name)});
-    }
-    return listing;
+    return ListingOf(objects(), [this](const std::string& name) { return columnsOf(name); });
 }
 
 void CatalogueSimulator::failStatement(int k, std::string message) {

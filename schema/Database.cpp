@@ -2,6 +2,7 @@
 // is sent, and the whole-catalogue reading built from the per-name lists.
 #include "schema/Database.h"
 
+#include <unordered_set>
 #include <utility>
 
 #include "schema/NameMatching.h"
@@ -26,17 +27,20 @@ void checkSendable(const Database& db, const std::string& sql) {
 
 }  // namespace
 
+CatalogueListing ListingOf(std::vector<ListedObject> objects,
+                           const std::function<std::vector<std::string>(const std::string& name)>& columnsOf) {
+    CatalogueListing listing{std::move(objects), {}};
+    std::unordered_set<std::string> named;
+    for (const auto& object : listing.objects)
+        if (named.insert(FoldAsciiCase(object.name)).second)
+            listing.columns.push_back({object.name, columnsOf(object.name)});
+    return listing;
+}
+
 CatalogueListing Database::readCatalogue() {
     auto objects = listedObjects();
     if (!objects) throw DatabaseError("CatalogueError", "This database cannot tell its tables from its views");
-    CatalogueListing listing{std::move(*objects), {}};
-    std::vector<std::string> asked;
-    for (const auto& object : listing.objects) {
-        if (ContainsNameIgnoreCase(object.name, asked)) continue;
-        asked.push_back(object.name);
-        listing.columns.push_back({object.name, columnNames(object.name)});
-    }
-    return listing;
+    return ListingOf(std::move(*objects), [this](const std::string& name) { return columnNames(name); });
 }
 
 void Database::execute(const std::string& sql) {

@@ -8,6 +8,7 @@
 // failure is a DatabaseError, whatever the implementation.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -75,6 +76,10 @@ struct CatalogueListing {
 
     bool operator==(const CatalogueListing&) const = default;
 };
+
+// The listing of a table list whose columns `columnsOf` gives, name by name.
+CatalogueListing ListingOf(std::vector<ListedObject> objects,
+                           const std::function<std::vector<std::string>(const std::string& name)>& columnsOf);
 
 class Database {
 public:

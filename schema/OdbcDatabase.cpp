@@ -318,25 +318,18 @@ std::optional<std::vector<ListedObject>> OdbcDatabase::listedObjects() {
 }
 
 CatalogueListing OdbcDatabase::readCatalogue() {
-    CatalogueListing listing{*listedObjects(), {}};
-    // Each name of the list once, with what the column call gives for it.
-    struct Name {
-        int listed = 0;
-        std::vector<std::optional<std::string>> schemas;  // of the column rows
+    std::vector<ListedObject> objects = *listedObjects();
+    std::unordered_map<std::string, int> timesListed;  // by folded name
+    for (const auto& object : objects) ++timesListed[FoldAsciiCase(object.name)];
+
+    // Every column of every table in one call: "%" matches any name.
+    struct Rows {
+        std::vector<std::string> columns;
+        std::vector<std::optional<std::string>> schemas;
     };
-    std::unordered_map<std::string, std::size_t> indexOf;
-    std::vector<Name> names;
-    for (const auto& object : listing.objects) {
-        auto [at, added] = indexOf.try_emplace(FoldAsciiCase(object.name), names.size());
-        if (added) {
-            names.emplace_back();
-            listing.columns.push_back({object.name, {}});
-        }
-        ++names[at->second].listed;
-    }
+    std::unordered_map<std::string, Rows> rowsOf;  // by folded name
     bool everyColumnRead = true;
     try {
-        // One call for every column of every table: "%" matches any name.
         Statement statement(openConnection(handles_->connection));
         WideText everyName("%");
         statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, everyName.data(),
@@ -344,31 +337,31 @@ CatalogueListing OdbcDatabase::readCatalogue() {
                         "SQLColumnsW");
         while (statement.fetch()) {
             const auto table = statement.text(3);
-            const auto at = table ? indexOf.find(FoldAsciiCase(*table)) : indexOf.end();
-            if (at == indexOf.end()) continue;  // not on the table list
             auto column = statement.text(4);
-            if (!column) continue;
+            if (!table || !column || !timesListed.contains(FoldAsciiCase(*table))) continue;
             auto schema = statement.text(2);
             if (schema && schema->empty()) schema.reset();
-            auto& schemas = names[at->second].schemas;
-            if (std::find(schemas.begin(), schemas.end(), schema) == schemas.end()) schemas.push_back(std::move(schema));
-            listing.columns[at->second].columns.push_back(std::move(*column));
+            Rows& rows = rowsOf[FoldAsciiCase(*table)];
+            if (std::find(rows.schemas.begin(), rows.schemas.end(), schema) == rows.schemas.end())
+                rows.schemas.push_back(std::move(schema));
+            rows.columns.push_back(std::move(*column));
         }
     } catch (const DatabaseError&) {
         everyColumnRead = false;  // a driver that takes no pattern here
     }
-    // Asked one by one, as columnNames() asks: every name when the one call
-    // failed; a name it gave nothing for (a driver that does not return
-    // everything); and a name listed more than once or whose columns come
-    // from several schemas, for which the server's rules of which schema a
-    // name means may answer a single name differently.
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const Name& name = names[i];
-        auto& entry = listing.columns[i];
-        if (!everyColumnRead || entry.columns.empty() || name.listed > 1 || name.schemas.size() > 1)
-            entry.columns = columnNames(entry.name);
-    }
-    return listing;
+
+    // A name is asked alone, as columnNames() asks: when the one call failed
+    // or gave nothing for it (a driver that does not return everything), and
+    // when it is listed more than once or its columns come from several
+    // schemas, for then the server's rules of which schema a name means may
+    // answer that name differently.
+    return ListingOf(std::move(objects), [&](const std::string& name) {
+        const std::string key = FoldAsciiCase(name);
+        auto rows = rowsOf.find(key);
+        if (everyColumnRead && rows != rowsOf.end() && timesListed[key] == 1 && rows->second.schemas.size() == 1)
+            return std::move(rows->second.columns);
+        return columnNames(name);
+    });
 }
 
 std::vector<std::string> OdbcDatabase::tableNames() {
