@@ -48,7 +48,7 @@ QString Utf8(std::string_view text) {
 WindowFixture::WindowFixture(CatalogueSnapshot start)
     : db(std::move(start)),
       form({db, registry, system, openDialog, messages}),
-      query(&form, db, messages) {
+      query(&form, form.queryRunner(), messages) {
     system.directory = programDirectory.path();
     form.setQueryWindow(&query);
     query.activateKeyboardLayout = [this] { ++keyboardLayoutSwitches; };
