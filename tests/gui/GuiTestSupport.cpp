@@ -45,9 +45,9 @@ QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-WindowFixture::WindowFixture(CatalogueSnapshot start)
+WindowFixture::WindowFixture(CatalogueSnapshot start, const RunRecords* records)
     : db(std::move(start)),
-      form({db, registry, system, openDialog, messages}),
+      form({db, registry, system, openDialog, messages, records}),
       query(&form, form.queryRunner(), messages) {
     system.directory = programDirectory.path();
     form.setQueryWindow(&query);
