@@ -182,82 +182,62 @@ void RecordWriter::giveUp(const std::string& reason) noexcept {
     }
 }
 
-void RecordWriter::write(const nlohmann::ordered_json& line) noexcept {
+void RecordWriter::attempt(const std::function<void()>& work) noexcept {
     if (!out_) return;
     try {
-        *out_ << JsonLine(line);
-        out_->flush();
-        if (!*out_) giveUp(reasonOf(errno));
+        work();
     } catch (const std::exception& e) {
         giveUp(e.what());
     }
+}
+
+void RecordWriter::write(const nlohmann::ordered_json& line) {
+    *out_ << JsonLine(line);
+    out_->flush();
+    if (!*out_) giveUp(reasonOf(errno));
 }
 
 void RecordWriter::statement(const StatementRecord& record) noexcept {
-    if (!out_) return;
-    try {
+    attempt([&] {
         ++statements_;
         write(ToLogJson(record));
-    } catch (const std::exception& e) {
-        giveUp(e.what());
-    }
+    });
 }
 
 void RecordWriter::answered(const StatementRecord& record, const std::string& answer) noexcept {
-    if (!out_) return;
-    try {
+    attempt([&] {
         ++statements_;
         nlohmann::ordered_json line = ToLogJson(record);
         line["answer"] = MaskPasswords(answer);
         write(line);
-    } catch (const std::exception& e) {
-        giveUp(e.what());
-    }
+    });
 }
 
-void RecordWriter::finish(nlohmann::ordered_json result) noexcept {
-    if (!out_) return;
-    try {
-        const std::chrono::duration<double> total = std::chrono::steady_clock::now() - started_;
-        result["statements"] = statements_;
-        result["seconds"] = std::round(total.count() * 1000.0) / 1000.0;
-        write(result);
-    } catch (const std::exception& e) {
-        giveUp(e.what());
-    }
+void RecordWriter::finish(nlohmann::ordered_json result) {
+    const std::chrono::duration<double> total = std::chrono::steady_clock::now() - started_;
+    result["statements"] = statements_;
+    result["seconds"] = std::round(total.count() * 1000.0) / 1000.0;
+    write(result);
     out_.reset();
 }
 
 void RecordWriter::succeeded() noexcept {
-    if (!out_) return;
-    try {
-        finish({{"result", "success"}});
-    } catch (const std::exception& e) {
-        giveUp(e.what());
-    }
+    attempt([&] { finish({{"result", "success"}}); });
 }
 
 void RecordWriter::closed() noexcept {
-    if (!out_) return;
-    try {
-        finish({{"result", "closed"}});
-    } catch (const std::exception& e) {
-        giveUp(e.what());
-    }
+    attempt([&] { finish({{"result", "closed"}}); });
 }
 
 void RecordWriter::failed(const std::exception& error, const std::string& stoppedIn) noexcept {
-    if (!out_) return;
-    try {
+    attempt([&] {
         nlohmann::ordered_json result;
         result["result"] = "failed";
         result["stoppedIn"] = stoppedIn;
         result["errorClass"] = ErrorClassOf(error);
         result["message"] = MaskPasswords(error.what());
         finish(std::move(result));
-    } catch (const std::exception& e) {
-        giveUp(e.what());
-    }
+    });
 }
 
 RunRecords::RunRecords(std::filesystem::path folder, std::string program, RecordWarning warn)
@@ -302,7 +282,7 @@ RecordWriter RunRecords::start(const RecordHeader& header) const noexcept {
             return {};
         }
         RecordWriter writer(file, id, std::move(out), warn_);
-        writer.write(headerLine(header, program_, time.text));
+        writer.attempt([&] { writer.write(headerLine(header, program_, time.text)); });
         removeOldest(file);
         return writer;
     } catch (const std::exception& e) {

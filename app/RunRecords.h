@@ -77,9 +77,13 @@ private:
     RecordWriter(std::filesystem::path file, std::string id, std::unique_ptr<std::ofstream> out,
                  RecordWarning warn);
 
-    void write(const nlohmann::ordered_json& line) noexcept;
-    // Writes `result` with the statement count and the total time as the last line.
-    void finish(nlohmann::ordered_json result) noexcept;
+    // Runs `work` while the record is being written; a failure in it ends
+    // the writing with the record's one warning.
+    void attempt(const std::function<void()>& work) noexcept;
+    void write(const nlohmann::ordered_json& line);
+    // Writes `result` with the statement count and the total time as the
+    // last line, and closes the file.
+    void finish(nlohmann::ordered_json result);
     void giveUp(const std::string& reason) noexcept;
 
     std::filesystem::path file_;
