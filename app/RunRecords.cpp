@@ -131,6 +131,13 @@ nlohmann::ordered_json headerLine(const RecordHeader& header, const std::string&
     return json;
 }
 
+// A text field of a line; empty when the line has no such text (a record
+// damaged by hand must not stop the listing of the others).
+std::string textField(const nlohmann::json& line, const char* key) {
+    const auto found = line.find(key);
+    return found != line.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
 RecordSummary readSummary(const std::filesystem::path& file, const std::string& id) {
     RecordSummary summary{id, "", "", "", "unfinished", "", 0};
     std::ifstream in(file, std::ios::binary);
@@ -138,9 +145,9 @@ RecordSummary readSummary(const std::filesystem::path& file, const std::string& 
     if (!std::getline(in, line)) return summary;
     const auto header = nlohmann::json::parse(line, nullptr, false);
     if (header.is_object()) {
-        summary.start = header.value("start", "");
-        summary.kind = header.value("record", "");
-        if (header.contains("product") && header["product"].is_string()) summary.product = header["product"];
+        summary.start = textField(header, "start");
+        summary.kind = textField(header, "record");
+        summary.product = textField(header, "product");
     }
     while (std::getline(in, line)) {
         if (line.starts_with("{\"step\":")) {
@@ -149,9 +156,10 @@ RecordSummary readSummary(const std::filesystem::path& file, const std::string& 
         }
         const auto result = nlohmann::json::parse(line, nullptr, false);
         if (!result.is_object() || !result.contains("result")) continue;
-        summary.result = result.value("result", "");
-        summary.stoppedIn = result.value("stoppedIn", "");
-        summary.statements = result.value("statements", summary.statements);
+        summary.result = textField(result, "result");
+        summary.stoppedIn = textField(result, "stoppedIn");
+        if (const auto count = result.find("statements"); count != result.end() && count->is_number_unsigned())
+            summary.statements = count->get<std::size_t>();
     }
     return summary;
 }

@@ -252,6 +252,8 @@ TEST(RunRecords, KeepsTheNewest200AndNothingElseIsTouched) {
 TEST(RunRecords, ListsResultsAndRecordsWithoutALastLineAsUnfinished) {
     RecordsFixture f;
     const RecordWriter unfinished = f.records.start({RecordKind::Run, "Kestin"});
+    std::ofstream(f.records.folder() / "20200101-000000-damaged.jsonl")
+        << "{\"record\": 1, \"product\": [\"Zorbex\"]}\nnot JSON\n{\"result\": 2, \"statements\": \"x\"}\n";
     f.pressStart({kPelsa});
     f.db.failStatementsContaining("dbo.P_Kala(", "refused");
     EXPECT_THROW(f.pressStart({kMornale}), DatabaseError);
@@ -259,6 +261,7 @@ TEST(RunRecords, ListsResultsAndRecordsWithoutALastLineAsUnfinished) {
     std::map<std::string, std::tuple<std::string, std::string, std::string, std::size_t>> listed;
     for (const auto& s : f.records.list()) listed[s.product] = {s.kind, s.result, s.stoppedIn, s.statements};
     EXPECT_EQ(listed["Kestin"], std::make_tuple("run", "unfinished", "", 0u));
+    EXPECT_EQ(listed[""], std::make_tuple("", "", "", 0u)) << "a damaged record is listed, not refused";
     EXPECT_EQ(listed["Pelsa"], std::make_tuple("run", "success", "", 181u));
     EXPECT_EQ(std::get<1>(listed["Mornale"]), "failed");
     EXPECT_EQ(std::get<2>(listed["Mornale"]), "P_Kala_R");

@@ -137,7 +137,7 @@ same "a connection string the driver rejects" 1 \
 # The records of the .exe's runs are in %LOCALAPPDATA%\orvel-updater: the
 # newest is the exec that could not connect.
 newest=$(wine "$exe" records --count 1 2>&1 | tr -d '\r')
-if [[ $newest == *'\AppData\Local\orvel-updater'* && $newest == *'-query '*'failed '*'opening the connection'* ]]; then
+if [[ $newest == *'\AppData\Local\orvel-updater'* && $newest == *'-query'*' failed '*'opening the connection'* ]]; then
     echo "ok: the newest record, in %LOCALAPPDATA%, is the exec that could not connect"
 else
     fail "the newest record, in %LOCALAPPDATA%, is the exec that could not connect: got $newest"
