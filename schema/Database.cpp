@@ -1,4 +1,5 @@
-// Checks shared by every database implementation before a statement is sent.
+// Checks shared by every database implementation before a statement is sent,
+// and the class name an error is reported under.
 #include "schema/Database.h"
 
 #include <utility>
@@ -11,6 +12,11 @@ DatabaseError::DatabaseError(std::string errorClass, const std::string& message,
       errorClass_(std::move(errorClass)),
       sqlState_(std::move(sqlState)),
       nativeCode_(nativeCode) {}
+
+std::string ErrorClassOf(const std::exception& error) {
+    const auto* databaseError = dynamic_cast<const DatabaseError*>(&error);
+    return databaseError ? databaseError->errorClass() : "Error";
+}
 
 namespace {
 
