@@ -13,9 +13,7 @@
 
 namespace orvel {
 
-namespace {
-
-std::string readFirstLine(const std::filesystem::path& file) {
+std::string ReadFirstLine(const std::filesystem::path& file) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         throw SettingsError("Cannot read \"" + Utf8FromPath(file) + "\": it is not a readable file");
@@ -28,6 +26,8 @@ std::string readFirstLine(const std::filesystem::path& file) {
     if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
     return line;
 }
+
+namespace {
 
 // The keys of each remote connection text, in the order the text needs them.
 struct RemoteConnectionForm {
@@ -58,7 +58,7 @@ std::string ConnectionSettings::serverName() const {
     const auto file = system_.programDirectory() / kServerNameFile;
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
-        std::string line = readFirstLine(file);
+        std::string line = ReadFirstLine(file);
         if (!line.empty()) return line;
     }
     return computerName_ + "\\SQLEXPRESS";
@@ -148,14 +148,22 @@ void ConnectionSettings::Button3Click(const RunOptions& options) {
     }
 }
 
-bool ConnectionSettings::Connect(Database& db, const RunOptions& options) {
+bool ConnectionSettings::Prepare(const RunOptions& options) {
     clearRunAborted();
     Button2Click(options);
     Button3Click(options);
-    if (runAborted_) return false;
-    if (db.isOpen()) db.close();
-    db.open(connectionText_);
+    return !runAborted_;
+}
+
+bool ConnectionSettings::Connect(Database& db, const RunOptions& options) {
+    if (!Prepare(options)) return false;
+    OpenConnection(db, connectionText_);
     return true;
+}
+
+void OpenConnection(Database& db, const std::string& connectionText) {
+    if (db.isOpen()) db.close();
+    db.open(connectionText);
 }
 
 }  // namespace orvel

@@ -4,7 +4,9 @@
 // text; Button3Click builds the connection text for the chosen database kind,
 // or marks the attempt aborted (Oracle, or the file dialog cancelled).  The
 // values live as long as the program and keep their last contents between
-// attempts.  Connect() is the calling order every caller uses.
+// attempts.  Connect() is the calling order every caller uses; Prepare() and
+// OpenConnection() are its two halves, for callers that do something between
+// them (start the record of a run).
 #pragma once
 
 #include <filesystem>
@@ -49,6 +51,8 @@ public:
     // closes the connection when open and opens it with ConnectionText.
     // Returns false when the attempt was aborted (nothing opened, no message).
     bool Connect(Database& db, const RunOptions& options);
+    // The first half of Connect: returns false when the attempt was aborted.
+    bool Prepare(const RunOptions& options);
 
     const std::string& ProductId() const noexcept { return productId_; }
     const std::string& ComputerName() const noexcept { return computerName_; }
@@ -71,5 +75,14 @@ private:
     std::string connectionText_;
     bool runAborted_ = false;
 };
+
+// The second half of Connect: closes `db` when it is open and opens it with
+// `connectionText`.
+void OpenConnection(Database& db, const std::string& connectionText);
+
+// The first line of a settings file: the characters before the first
+// carriage return or line feed, nothing trimmed but an editor's UTF-8 byte
+// order mark.  Throws SettingsError when the file cannot be read.
+std::string ReadFirstLine(const std::filesystem::path& file);
 
 }  // namespace orvel

@@ -1,10 +1,12 @@
 // How an error becomes the text a user reads.
 #include "app/Messages.h"
 
+#include "schema/ConnectionText.h"
+
 namespace orvel {
 
 std::string ErrorBoxText(std::string_view message) {
-    std::string text(message);
+    std::string text = MaskPasswords(message);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.'))
         text += '.';
     return text;
@@ -15,7 +17,7 @@ std::string QueryErrorText(std::string_view errorClass, std::string_view message
     text += errorClass;
     text += '\r';
     text += "Error message: ";
-    text += message;
+    text += MaskPasswords(message);
     return text;
 }
 

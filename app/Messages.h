@@ -7,6 +7,9 @@
 
 namespace orvel {
 
+// The program's version, as the window shows it and every record names it.
+inline constexpr std::string_view kProgramVersion = "16.01.002";
+
 // The application title: the taskbar entry and every message box caption.
 inline constexpr std::string_view kApplicationTitle =
     "آپديت بانک اطلاعاتي اورول";
@@ -17,11 +20,12 @@ inline constexpr std::string_view kQuerySucceededMessage =
 
 // The ErrorBox text: the message with "." appended, unless it is empty or
 // its last character's code is at most that of "." (control characters,
-// blanks and the ASCII punctuation from "!" to ".").
+// blanks and the ASCII punctuation from "!" to ".").  A message that quotes
+// a connection text shows its passwords as "***".
 std::string ErrorBoxText(std::string_view message);
 
 // The query window's error text: class and message on two lines separated by
-// a lone carriage return.
+// a lone carriage return; passwords in the message shown as "***".
 std::string QueryErrorText(std::string_view errorClass, std::string_view message);
 
 }  // namespace orvel

@@ -2,6 +2,7 @@
 #include "app/Platform.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -16,6 +17,12 @@
 #endif
 
 namespace orvel {
+
+namespace {
+
+constexpr const char* kRecordsFolderName = "orvel-updater";
+
+}  // namespace
 
 #ifdef _WIN32
 
@@ -48,6 +55,19 @@ std::filesystem::path LocalSystem::programDirectory() const {
 
 void UseUtf8Locale() { std::setlocale(LC_ALL, ".UTF-8"); }
 
+std::optional<std::string> EnvironmentText(const char* name) {
+    const std::wstring wideName(name, name + std::strlen(name));
+    const wchar_t* value = _wgetenv(wideName.c_str());
+    if (!value) return std::nullopt;
+    return toUtf8(value, static_cast<int>(std::wcslen(value)));
+}
+
+std::filesystem::path UserRecordsFolder() {
+    const wchar_t* localAppData = _wgetenv(L"LOCALAPPDATA");
+    if (!localAppData || !*localAppData) return {};
+    return std::filesystem::path(localAppData) / kRecordsFolderName;
+}
+
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) arguments.push_back(toUtf8(argv[i], static_cast<int>(std::wcslen(argv[i]))));
@@ -67,6 +87,22 @@ std::filesystem::path LocalSystem::programDirectory() const {
     auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return std::filesystem::current_path();
     return exe.parent_path();
+}
+
+std::optional<std::string> EnvironmentText(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value) return std::nullopt;
+    return std::string(value);
+}
+
+std::filesystem::path UserRecordsFolder() {
+    // A relative XDG_STATE_HOME is invalid and is ignored, as the base
+    // directory rules ask.
+    const auto state = EnvironmentText("XDG_STATE_HOME");
+    if (state && !state->empty() && state->front() == '/') return std::filesystem::path(*state) / kRecordsFolderName;
+    const auto home = EnvironmentText("HOME");
+    if (!home || home->empty()) return {};
+    return std::filesystem::path(*home) / ".local" / "state" / kRecordsFolderName;
 }
 
 void UseUtf8Locale() {

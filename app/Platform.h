@@ -1,13 +1,14 @@
 // The few things the core asks of the operating system.
 //
 // Everything platform-specific lives in Platform.cpp: the computer's name,
-// the directory of the running program, the process locale and, on Windows,
-// the program's arguments.  The keyboard layout switch of the query window
+// the directory of the running program, the user's records folder, the
+// environment, the process locale and, on Windows, the program's arguments.  The keyboard layout switch of the query window
 // has a file of its own, KeyboardLayout.cpp, so that programs without a
 // window do not link the Windows user-interface library.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ public:
     std::string computerName() const override;
     std::filesystem::path programDirectory() const override;
 };
+
+// The folder where both programs keep the records of runs: "orvel-updater"
+// in the user's own data folder, %LOCALAPPDATA% on Windows, $XDG_STATE_HOME
+// (or ~/.local/state) elsewhere.  Empty when the system names no such folder.
+std::filesystem::path UserRecordsFolder();
+
+// An environment variable's value as UTF-8; nothing when it is not set.
+std::optional<std::string> EnvironmentText(const char* name);
 
 // Puts the process in the user's locale, falling back to C.UTF-8, so that
 // text handed to ODBC drivers without wide entry points converts correctly.

@@ -2,22 +2,56 @@
 #include "app/RunDriver.h"
 
 #include "app/Messages.h"
+#include "app/RecordedOpening.h"
 #include "app/StepLists.h"
 
 namespace orvel {
 
-RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry,
-                     const OptionsSource& options, CatalogueReads reads)
-    : picture_(db),
-      db_(reads == CatalogueReads::Once ? static_cast<Database&>(picture_) : db),
+namespace {
+
+constexpr const char* kStageBeforeSteps = "before the first step";
+
+}  // namespace
+
+RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
+                     const RunRecords* records, CatalogueReads reads)
+    : db_(db),
       progress_(progress),
       registry_(registry),
       options_(options),
-      schema_(db_, progress, [&options] { return options.options().databaseKind; }) {}
+      records_(records),
+      sent_(db, LoggingDatabase::Keep::None),
+      picture_(sent_),
+      steps_(reads == CatalogueReads::Once ? static_cast<Database&>(picture_) : sent_),
+      schema_(steps_, progress, [&options] { return options.options().databaseKind; }) {
+    sent_.onRecord = [this](const StatementRecord& statement) {
+        if (record_) record_->statement(statement);
+        if (onStatementSent) onStatementSent(statement);
+    };
+}
 
 void RunDriver::BitBtn2Click(ConnectionSettings& settings) {
-    if (!settings.Connect(db_, options_.options())) return;
-    RunProduct(settings.ProductId(), settings.ConnectionText());
+    auto record = OpenRecorded(db_, settings, options_.options(), RecordKind::Run, records_);
+    if (!record) return;
+    runRecorded(*record, settings.ProductId(), settings.ConnectionText());
+}
+
+void RunDriver::RunWithConnectionText(const std::string& productId, const std::string& connectionText) {
+    RecordWriter record =
+        OpenRecorded(db_, {RecordKind::Run, productId, options_.options(), connectionText, true}, records_);
+    runRecorded(record, productId, connectionText);
+}
+
+void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText) {
+    record_ = &record;
+    try {
+        RunProduct(productId, connectionText);
+    } catch (const std::exception& e) {
+        record.failed(e, stage_);
+        record_ = nullptr;
+        throw;
+    }
+    record_ = nullptr;
 }
 
 void RunDriver::checkEveryStepRegistered(const std::string& productId) const {
@@ -29,6 +63,8 @@ void RunDriver::checkEveryStepRegistered(const std::string& productId) const {
 }
 
 void RunDriver::RunProduct(const std::string& productId, const std::string& connectionText) {
+    stage_ = kStageBeforeSteps;
+    sent_.setCurrentStep(std::nullopt);
     // A list this program cannot complete is refused before anything is sent.
     checkEveryStepRegistered(productId);
     // Whatever was done on the connection since the last run (the query
@@ -41,16 +77,21 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
     for (const auto& entry : StepListFor(productId)) {
         if (entry.isReconnectPoint()) {
             if (velora && options_.options().web) continue;
-            db_.close();
-            db_.open(connectionText);
+            stage_ = "reconnecting after " + stage_;
+            steps_.close();
+            steps_.open(connectionText);
             continue;
         }
         const std::string step(entry.step);
+        stage_ = step;
+        sent_.setCurrentStep(step);
         if (onStepStarted) onStepStarted(step);
         (*registry_.find(step))(schema_);
     }
     if (velora) progress_.setOverallPosition(100);
 
+    // The run is complete here; the message below waits for the user.
+    if (record_) record_->succeeded();
     progress_.display().focusExitButton();
     progress_.display().showSuccessMessage(std::string(kRunSucceededMessage));
 }

@@ -1,14 +1,18 @@
 // The upgrade run: connection, overall bar, the product's step list, success.
 //
-// BitBtn2Click is what the Start button does.  Nothing here catches an
-// error: a failure ends the run where it arose and reaches the caller (the
-// window's ErrorBox, or the command line), with every statement already sent
-// left applied and the progress display as it was at that moment.
+// BitBtn2Click is what the Start button does.  Nothing here stops an error:
+// a failure ends the run where it arose and reaches the caller (the window's
+// ErrorBox, or the command line), with every statement already sent left
+// applied and the progress display as it was at that moment.
 //
-// By default the schema operations ask a catalogue picture in front of the
-// connection, which reads the catalogue once when a run starts and again
-// after each reconnect; asked to, the driver lets every operation ask the
-// database itself.  What the run sends is the same either way.
+// Every statement of a run passes through the driver's own log, so the
+// driver writes the record of each run it starts (when the program keeps
+// records) and hands each statement to onStatementSent (`upgrade --log`).
+//
+// By default the schema operations ask a catalogue picture in front of that
+// log, which reads the catalogue once when a run starts and again after each
+// reconnect; asked to, the driver lets every operation ask the database
+// itself.  What the run sends is the same either way.
 #pragma once
 
 #include <functional>
@@ -17,11 +21,13 @@
 
 #include "app/ConnectionSettings.h"
 #include "app/RunOptions.h"
+#include "app/RunRecords.h"
 #include "app/StepRegistry.h"
 #include "schema/CataloguePicture.h"
 #include "schema/Database.h"
 #include "schema/Progress.h"
 #include "schema/SchemaOperations.h"
+#include "schema/StatementLog.h"
 
 namespace orvel {
 
@@ -39,34 +45,49 @@ enum class CatalogueReads {
 
 class RunDriver {
 public:
-    RunDriver(Database& db, Progress& progress, const StepRegistry& registry,
-              const OptionsSource& options, CatalogueReads reads = CatalogueReads::Once);
+    // `records` (may be null: none kept) receives a record of every run
+    // started by BitBtn2Click or RunWithConnectionText.
+    RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
+              const RunRecords* records = nullptr, CatalogueReads reads = CatalogueReads::Once);
 
-    // The Start button: settings, connection, then RunProduct.  Returns
-    // without doing anything when the settings were aborted.
+    // The Start button: settings, connection, then RunProduct, recorded.
+    // Returns without doing anything when the settings were aborted.
     void BitBtn2Click(ConnectionSettings& settings);
+
+    // As BitBtn2Click with a connection text given as it is (the command
+    // line's ODBC string) instead of one built from the choices.
+    void RunWithConnectionText(const std::string& productId, const std::string& connectionText);
 
     // Everything after the connection is open: the overall bar's maximum, the
     // step list of `productId` with its reconnect points (reopening with
-    // `connectionText`), the focus move and the success message.
+    // `connectionText`), the focus move and the success message.  Not
+    // recorded by itself (`plan` runs it on the simulator).
     void RunProduct(const std::string& productId, const std::string& connectionText);
 
     // Called with each step name just before the step runs (logs, plans).
     std::function<void(const std::string& step)> onStepStarted;
+    // Called with every statement of a run as soon as the database answered.
+    std::function<void(const StatementRecord& statement)> onStatementSent;
 
     SchemaOperations& schema() noexcept { return schema_; }
 
 private:
     void checkEveryStepRegistered(const std::string& productId) const;
+    void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
 
-    CataloguePicture picture_;
-    // The connection, or the picture in front of it: what the run opens,
-    // asks and sends through.
     Database& db_;
     Progress& progress_;
     const StepRegistry& registry_;
     const OptionsSource& options_;
+    const RunRecords* records_;
+    LoggingDatabase sent_;  // in front of db_: what the steps send passes here
+    CataloguePicture picture_;  // in front of sent_
+    // What the run asks, sends and reconnects through: the picture, or the
+    // log alone when every operation asks the database.
+    Database& steps_;
     SchemaOperations schema_;
+    RecordWriter* record_ = nullptr;  // the record of the run under way, if any
+    std::string stage_;               // where the run is, for the record of a failure
 };
 
 }  // namespace orvel

@@ -60,7 +60,7 @@ Measurement run(const std::string& product, orvel::CatalogueSimulator& db, const
     orvel::SilentDisplay display;
     orvel::Progress progress(display);
     orvel::FixedOptions options;
-    orvel::RunDriver driver(db, progress, registry, options, reads);
+    orvel::RunDriver driver(db, progress, registry, options, nullptr, reads);
     db.close();
     db.clearStatements();
     db.setRoundTripDelay(delay);

@@ -21,8 +21,10 @@
 #include "cli/ConsoleDisplay.h"
 #include "cli/Drift.h"
 #include "cli/PlanSummary.h"
+#include "cli/Records.h"
 #include "query/QueryRunner.h"
 #include "schema/CatalogueSimulator.h"
+#include "schema/ConnectionText.h"
 #include "schema/Utf8Path.h"
 #include "schema/OdbcDatabase.h"
 #include "schema/StatementLog.h"
@@ -49,14 +51,19 @@ int commandProducts() {
     return kSuccess;
 }
 
-int commandConnectionText(const ConnectionOptions& o, bool odbcString) {
-    SettingsSystem system(o.settingsDir);
-    GivenAccessFile dialog(o.accessFile);
-    auto settings = buildSettings(o, system, dialog);
-    if (!settings) return kAborted;
-    WriteStdout((odbcString ? OdbcDatabase::ConnectionStringFor(settings->ConnectionText())
-                            : settings->ConnectionText()) +
-                "\n");
+// The text a run would use: the ODBC string given, or the one the choices
+// build; passwords shown as "***" unless `showPassword`.
+int commandConnectionText(const ConnectionOptions& o, bool odbcString, bool showPassword) {
+    std::string text = o.odbc;
+    if (text.empty()) {
+        SettingsSystem system(o.settingsDir);
+        GivenAccessFile dialog(o.accessFile);
+        auto settings = buildSettings(o, system, dialog);
+        if (!settings) return kAborted;
+        text = settings->ConnectionText();
+    }
+    if (odbcString) text = OdbcDatabase::ConnectionStringFor(text);
+    WriteStdout((showPassword ? text : MaskPasswords(text)) + "\n");
     return kSuccess;
 }
 
@@ -109,7 +116,7 @@ int commandPlan(PlanOptions& o) {
     SilentDisplay display;
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
-    RunDriver driver(log, progress, registry, options, o.reads.reads());
+    RunDriver driver(log, progress, registry, options, nullptr, o.reads.reads());
     driver.onStepStarted = [&log](const std::string& step) { log.setCurrentStep(step); };
     const std::string simulated = "simulated catalogue";
     log.open(simulated);
@@ -146,30 +153,22 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
         if (!logOut) throw UsageError("cannot write the log file \"" + logFile + "\"");
     }
     OdbcDatabase odbc;
-    LoggingDatabase log(odbc);
-    log.onRecord = [&logOut](const StatementRecord& record) {
-        if (logOut.is_open()) logOut << ToJsonLine(record) << std::flush;
-    };
     FixedOptions options(o.runOptions());
     ConsoleDisplay display(StderrIsTerminal());
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
-    RunDriver driver(log, progress, registry, options, reads);
-    driver.onStepStarted = [&log](const std::string& step) { log.setCurrentStep(step); };
+    const RunRecords records = CommandLineRecords();
+    RunDriver driver(odbc, progress, registry, options, &records, reads);
+    if (logOut.is_open())
+        driver.onStatementSent = [&logOut](const StatementRecord& record) { logOut << ToLogLine(record) << std::flush; };
     try {
-        if (!o.odbc.empty()) {
-            log.open(o.odbc);
-            driver.RunProduct(o.product, o.odbc);
-        } else {
-            SettingsSystem system(o.settingsDir);
-            GivenAccessFile dialog(o.accessFile);
-            ConnectionSettings settings(system, dialog);
-            driver.BitBtn2Click(settings);
-            if (settings.RunAborted()) {
-                WriteStderr(abortReason(o) + "\n");
-                return kAborted;
-            }
-        }
+        const bool connected = ConnectAsOptionsSay(
+            o, [&](const std::string& odbcString) { driver.RunWithConnectionText(o.product, odbcString); },
+            [&driver](ConnectionSettings& settings) {
+                driver.BitBtn2Click(settings);
+                return !settings.RunAborted();
+            });
+        if (!connected) return kAborted;
     } catch (...) {
         display.finish();
         throw;
@@ -180,8 +179,14 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
 int commandExec(const ConnectionOptions& o, const std::string& sql, const std::string& file) {
     const std::string text = file.empty() ? sql : readStatementFile(file);
     OdbcDatabase db;
-    if (!openDatabase(db, o)) return kAborted;
-    QueryOutcome outcome = RunTypedStatement(db, text);
+    const RunRecords records = CommandLineRecords();
+    QueryRunner runner(db, &records);
+    const bool connected = ConnectAsOptionsSay(
+        o, [&](const std::string& odbc) { runner.openWithConnectionText(o.product, odbc, o.runOptions()); },
+        [&](ConnectionSettings& settings) { return runner.open(settings, o.runOptions()); });
+    if (!connected) return kAborted;
+    QueryOutcome outcome = runner.run(text);
+    runner.close();
     std::string shown = outcome.message;
     for (auto& c : shown)
         if (c == '\r') c = '\n';
@@ -204,10 +209,12 @@ int RunCommandLine(std::vector<std::string> arguments) {
     auto* products = app.add_subcommand("products", "List the products with their ids and step counts");
 
     ConnectionOptions textOptions;
-    bool odbcString = false;
-    auto* connectionText = app.add_subcommand("connection-text", "Print the connection text a run would use");
+    bool odbcString = false, showPassword = false;
+    auto* connectionText = app.add_subcommand(
+        "connection-text", "Print the connection text a run would use, passwords shown as ***");
     addConnectionOptions(*connectionText, textOptions, true);
     connectionText->add_flag("--odbc-string", odbcString, "Print the ODBC connection string instead");
+    connectionText->add_flag("--show-password", showPassword, "Print passwords as they are");
 
     PlanOptions planOptions;
     auto* plan = app.add_subcommand(
@@ -228,7 +235,6 @@ int RunCommandLine(std::vector<std::string> arguments) {
         "snapshot", "Print the tables, views and columns of a database as the catalogue snapshot plan reads; "
                     "sends no statement");
     addConnectionOptions(*snapshot, snapshotOptions, false);
-    snapshot->callback([&] { requireProductOrOdbc(snapshotOptions); });
 
     CatalogueSourceOptions driftOptions;
     std::string driftFormat = "table";
@@ -261,8 +267,16 @@ int RunCommandLine(std::vector<std::string> arguments) {
     exec->callback([&] {
         if (sqlOption->count() == 0 && fileOption->count() == 0)
             throw CLI::RequiredError("--sql or --file");
-        requireProductOrOdbc(execOptions);
     });
+
+    std::size_t recordCount = 20;
+    std::string recordId;
+    auto* recordsCommand = app.add_subcommand(
+        "records", "List the latest records of runs and query windows (both programs write them)");
+    recordsCommand->add_option("--count", recordCount, "How many to list; 0 lists every kept record")
+        ->capture_default_str();
+    auto* recordsShow = recordsCommand->add_subcommand("show", "Print one record as it was written");
+    recordsShow->add_option("id", recordId, "The record's id, as `records` lists it")->required();
 
     try {
         std::reverse(arguments.begin(), arguments.end());  // CLI11 takes them last first
@@ -272,38 +286,50 @@ int RunCommandLine(std::vector<std::string> arguments) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        WriteStderr(fmt::format("orvel-updater-cli: {}\n", e.what()));
+        WriteStderr(fmt::format("orvel-updater-cli: {}\n", MaskPasswords(e.what())));
         return kUsage;
     }
 
+    // The ODBC string from wherever it was given, and the product checked.
+    const auto given = [](ConnectionOptions& o) {
+        TakeGivenOdbc(o);
+        requireKnownProduct(o.product);
+    };
     try {
         if (products->parsed()) return commandProducts();
         if (connectionText->parsed()) {
-            requireKnownProduct(textOptions.product);
-            return commandConnectionText(textOptions, odbcString);
+            given(textOptions);
+            return commandConnectionText(textOptions, odbcString, showPassword);
         }
         if (plan->parsed()) {
-            requireKnownProduct(planOptions.source.connection.product);
+            given(planOptions.source.connection);
             return commandPlan(planOptions);
         }
         if (snapshot->parsed()) {
-            requireKnownProduct(snapshotOptions.product);
+            given(snapshotOptions);
+            requireProductOrOdbc(snapshotOptions);
             return commandSnapshot(snapshotOptions);
         }
         if (drift->parsed()) {
-            requireKnownProduct(driftOptions.connection.product);
+            given(driftOptions.connection);
             return commandDrift(driftOptions, driftFormat);
         }
         if (upgrade->parsed()) {
-            requireKnownProduct(upgradeOptions.product);
+            given(upgradeOptions);
             return commandUpgrade(upgradeOptions, logFile, upgradeReads.reads());
         }
         if (exec->parsed()) {
-            requireKnownProduct(execOptions.product);
+            given(execOptions);
+            requireProductOrOdbc(execOptions);
             return commandExec(execOptions, sql, sqlFile);
         }
+        if (recordsCommand->parsed()) {
+            const RunRecords records = CommandLineRecords();
+            return recordsShow->parsed() ? commandRecordsShow(records, recordId)
+                                         : commandRecordsList(records, recordCount);
+        }
     } catch (const UsageError& e) {
-        WriteStderr(fmt::format("orvel-updater-cli: {}\n", e.what()));
+        WriteStderr(fmt::format("orvel-updater-cli: {}\n", MaskPasswords(e.what())));
         return kUsage;
     } catch (const std::exception& e) {
         WriteStderr(ErrorBoxText(e.what()) + "\n");

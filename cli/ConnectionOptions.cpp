@@ -1,6 +1,8 @@
 // The connection options of the command line and the opening they lead to.
 #include "cli/ConnectionOptions.h"
 
+#include <algorithm>
+
 #include <CLI/CLI.hpp>
 
 #include "app/Products.h"
@@ -23,6 +25,11 @@ RunOptions ConnectionOptions::runOptions() const {
     return options;
 }
 
+bool ConnectionOptions::placeGiven() const {
+    return std::any_of(placeOptions.begin(), placeOptions.end(),
+                       [](const CLI::Option* option) { return option->count() > 0; });
+}
+
 void addProductOption(CLI::App& command, std::string& product, bool required) {
     auto* option = command.add_option("--product", product, "Product id (see `products`)");
     if (required) option->required();
@@ -30,26 +37,53 @@ void addProductOption(CLI::App& command, std::string& product, bool required) {
 
 std::vector<CLI::Option*> addConnectionOptions(CLI::App& command, ConnectionOptions& o, bool productRequired) {
     addProductOption(command, o.product, productRequired);
-    auto* odbc = command.add_option("--odbc", o.odbc, "An ODBC connection string, used as it is");
+    auto* odbc = command.add_option("--odbc", o.odbc,
+                                    "An ODBC connection string, used as it is (visible to every user of the "
+                                    "machine: prefer --odbc-file or ORVEL_ODBC)");
+    auto* odbcFile = command.add_option("--odbc-file", o.odbcFile,
+                                        "A file whose first line is the ODBC connection string (--odbc wins)");
     command.add_option("--kind", o.kind, "Database kind")
         ->check(CLI::IsMember({"sqlserver", "access", "oracle"}))
         ->capture_default_str();
     auto* version = command.add_option("--version", o.version, "SQL Server version choice")
                         ->check(CLI::IsMember({"2000", "2005", "2008", "2012"}))
                         ->capture_default_str()
-                        ->excludes(odbc);
-    auto* local = command.add_flag("--local", o.local, "The Local option (network-marketing product)")->excludes(odbc);
+                        ->excludes(odbc)
+                        ->excludes(odbcFile);
+    auto* local = command.add_flag("--local", o.local, "The Local option (network-marketing product)")
+                      ->excludes(odbc)
+                      ->excludes(odbcFile);
     command.add_flag("--web", o.web, "The Web option (insurance-office product)");
     auto* accessFile = command.add_option("--access-file", o.accessFile, "The .mdb file, as the file dialog would answer")
-                           ->excludes(odbc);
+                           ->excludes(odbc)
+                           ->excludes(odbcFile);
     auto* settingsDir =
         command.add_option("--settings-dir", o.settingsDir,
                            "Where ServerName.txt and RemoteConnections.json are read (default: beside the program)");
-    return {odbc, version, local, accessFile, settingsDir};
+    o.placeOptions = {odbc, odbcFile, version, local, accessFile, settingsDir};
+    return {odbc, odbcFile, version, local, accessFile, settingsDir};
+}
+
+void TakeGivenOdbc(ConnectionOptions& o) {
+    if (!o.odbc.empty()) return;
+    if (!o.odbcFile.empty()) {
+        try {
+            o.odbc = ReadFirstLine(PathFromUtf8(o.odbcFile));
+        } catch (const SettingsError& e) {
+            throw UsageError(std::string(e.what()) + " (--odbc-file)");
+        }
+        if (o.odbc.empty())
+            throw UsageError("the first line of \"" + o.odbcFile + "\" is empty: it must hold the ODBC connection string");
+        return;
+    }
+    if (o.placeGiven()) return;
+    if (auto variable = EnvironmentText(kOdbcVariable)) o.odbc = *variable;
 }
 
 void requireProductOrOdbc(const ConnectionOptions& o) {
-    if (o.odbc.empty() && o.product.empty()) throw CLI::RequiredError("--product or --odbc");
+    if (o.odbc.empty() && o.product.empty())
+        throw UsageError(std::string("--product or --odbc is required (or --odbc-file, or the environment variable ") +
+                         kOdbcVariable + ")");
 }
 
 void requireKnownProduct(const std::string& product) {
@@ -70,27 +104,31 @@ std::string abortReason(const ConnectionOptions& o) {
 std::unique_ptr<ConnectionSettings> buildSettings(const ConnectionOptions& o, SettingsSystem& system,
                                                   GivenAccessFile& dialog) {
     auto settings = std::make_unique<ConnectionSettings>(system, dialog);
-    settings->clearRunAborted();
-    settings->Button2Click(o.runOptions());
-    settings->Button3Click(o.runOptions());
-    if (settings->RunAborted()) {
+    if (!settings->Prepare(o.runOptions())) {
         WriteStderr(abortReason(o) + "\n");
         return nullptr;
     }
     return settings;
 }
 
-std::optional<std::string> openDatabase(Database& db, const ConnectionOptions& o) {
+bool ConnectAsOptionsSay(const ConnectionOptions& o, const std::function<void(const std::string& odbc)>& given,
+                         const std::function<bool(ConnectionSettings& settings)>& fromChoices) {
     if (!o.odbc.empty()) {
-        db.open(o.odbc);
-        return o.odbc;
+        given(o.odbc);
+        return true;
     }
     SettingsSystem system(o.settingsDir);
     GivenAccessFile dialog(o.accessFile);
-    auto settings = buildSettings(o, system, dialog);
-    if (!settings) return std::nullopt;
-    db.open(settings->ConnectionText());
-    return settings->ConnectionText();
+    ConnectionSettings settings(system, dialog);
+    if (fromChoices(settings)) return true;
+    WriteStderr(abortReason(o) + "\n");
+    return false;
+}
+
+bool openDatabase(Database& db, const ConnectionOptions& o) {
+    return ConnectAsOptionsSay(
+        o, [&db](const std::string& odbc) { db.open(odbc); },
+        [&db, &o](ConnectionSettings& settings) { return settings.Connect(db, o.runOptions()); });
 }
 
 }  // namespace orvel

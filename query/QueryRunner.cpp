@@ -1,19 +1,54 @@
-// Sending a typed statement and turning its result into the window's text.
+// Opening, sending a typed statement and turning its result into the
+// window's text, with the record of each opening.
 #include "query/QueryRunner.h"
 
+#include <chrono>
+
 #include "app/Messages.h"
+#include "app/RecordedOpening.h"
 
 namespace orvel {
 
 QueryOutcome RunTypedStatement(Database& db, const std::string& text) {
     try {
         db.execute(text);
-        return {true, std::string(kQuerySucceededMessage)};
-    } catch (const DatabaseError& e) {
-        return {false, QueryErrorText(e.errorClass(), e.what())};
+        return {true, std::string(kQuerySucceededMessage), ""};
     } catch (const std::exception& e) {
-        return {false, QueryErrorText("Error", e.what())};
+        return {false, QueryErrorText(ErrorClassOf(e), e.what()), e.what()};
     }
+}
+
+QueryRunner::QueryRunner(Database& connection, const RunRecords* records)
+    : connection_(connection), records_(records) {}
+
+bool QueryRunner::open(ConnectionSettings& settings, const RunOptions& options) {
+    close();
+    auto record = OpenRecorded(connection_, settings, options, RecordKind::Query, records_);
+    if (!record) return false;
+    record_ = std::move(*record);
+    return true;
+}
+
+void QueryRunner::openWithConnectionText(const std::string& productId, const std::string& connectionText,
+                                         const RunOptions& options) {
+    close();
+    record_ = OpenRecorded(connection_, {RecordKind::Query, productId, options, connectionText, true}, records_);
+}
+
+QueryOutcome QueryRunner::run(const std::string& text) {
+    const auto sent = std::chrono::steady_clock::now();
+    QueryOutcome outcome = RunTypedStatement(connection_, text);
+    StatementRecord statement{std::nullopt, Sender::Command, text, {}, std::nullopt};
+    statement.duration =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - sent);
+    if (!outcome.succeeded) statement.error = outcome.error;
+    record_.answered(statement, outcome.message);
+    return outcome;
+}
+
+void QueryRunner::close() {
+    record_.closed();
+    record_ = RecordWriter();
 }
 
 }  // namespace orvel

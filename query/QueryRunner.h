@@ -1,9 +1,16 @@
-// The query window's job without the window: send a typed statement text as
-// one batch and say how it went.
+// The query window's job without the window: open the connection as a run
+// opens it, send typed statement texts as one batch each, say how each went,
+// and write them with their answers to the record of this opening.
+//
+// Every front end (the windows, `exec`) goes through QueryRunner, so each
+// opening of the query window leaves one record, whichever program made it.
 #pragma once
 
 #include <string>
 
+#include "app/ConnectionSettings.h"
+#include "app/RunOptions.h"
+#include "app/RunRecords.h"
 #include "schema/Database.h"
 
 namespace orvel {
@@ -12,11 +19,38 @@ struct QueryOutcome {
     bool succeeded = false;
     // The success message, or "Error class: ...<CR>Error message: ...".
     std::string message;
+    // The database's own message when it failed.
+    std::string error;
 };
 
 // Sends `text` exactly as typed (line breaks kept, nothing trimmed) through
 // the command object; any rows are discarded.  Errors are caught and turned
 // into the outcome, never thrown.
 QueryOutcome RunTypedStatement(Database& db, const std::string& text);
+
+class QueryRunner {
+public:
+    // `records` may be null (none kept).
+    explicit QueryRunner(Database& connection, const RunRecords* records = nullptr);
+
+    // The query button up to showing the window: settings, a record, the
+    // connection.  Returns false when the attempt was aborted (the window
+    // does not open).  A failure is recorded and passed on to the ErrorBox.
+    bool open(ConnectionSettings& settings, const RunOptions& options);
+    // As open, with a connection text given as it is (an ODBC string).
+    void openWithConnectionText(const std::string& productId, const std::string& connectionText,
+                                const RunOptions& options);
+
+    // The run button: the text sent, its answer recorded.
+    QueryOutcome run(const std::string& text);
+
+    // The window closed: the record of this opening ends.
+    void close();
+
+private:
+    Database& connection_;
+    const RunRecords* records_;
+    RecordWriter record_;
+};
 
 }  // namespace orvel

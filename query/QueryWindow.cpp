@@ -6,7 +6,6 @@
 
 #include "app/gui/Dialogs.h"
 #include "app/gui/WindowLook.h"
-#include "query/QueryRunner.h"
 
 namespace orvel {
 
@@ -23,8 +22,8 @@ QPushButton* pictureButton(QWidget* window, const char* name, const QString& cap
 
 }  // namespace
 
-TFQuery::TFQuery(QWidget* mainWindow, Database& connection, MessageBoxes& messages)
-    : QDialog(mainWindow), connection_(connection), messages_(messages) {
+TFQuery::TFQuery(QWidget* mainWindow, QueryRunner& runner, MessageBoxes& messages)
+    : QDialog(mainWindow), runner_(runner), messages_(messages) {
     setObjectName("TFQuery");
     setWindowTitle("اجراي دستورات");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -51,7 +50,7 @@ void TFQuery::showEvent(QShowEvent* event) {
 }
 
 void TFQuery::BitBtn2Click() {
-    const QueryOutcome outcome = RunTypedStatement(connection_, Memo1->toPlainText().toStdString());
+    const QueryOutcome outcome = runner_.run(Memo1->toPlainText().toStdString());
     messages_.inform(this, QString::fromStdString(outcome.message));
 }
 

@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "app/Platform.h"
-#include "schema/Database.h"
+#include "query/QueryRunner.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -26,7 +26,9 @@ class TFQuery : public QDialog {
     Q_OBJECT
 
 public:
-    TFQuery(QWidget* mainWindow, Database& connection, MessageBoxes& messages);
+    // `runner` is the main window's: it holds the connection and the record
+    // of the current opening.
+    TFQuery(QWidget* mainWindow, QueryRunner& runner, MessageBoxes& messages);
 
     // Called each time the window is shown; tests replace it to see the call.
     std::function<void()> activateKeyboardLayout = ActivateUsKeyboardLayout;
@@ -39,7 +41,7 @@ protected:
     void showEvent(QShowEvent* event) override;  // FormShow
 
 private:
-    Database& connection_;
+    QueryRunner& runner_;
     MessageBoxes& messages_;
     QPlainTextEdit* Memo1;
     QPushButton* BitBtn1;

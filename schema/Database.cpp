@@ -1,5 +1,6 @@
 // What every database implementation shares: the checks before a statement
-// is sent, and the whole-catalogue reading built from the per-name lists.
+// is sent, the class name an error is reported under, and the
+// whole-catalogue reading built from the per-name lists.
 #include "schema/Database.h"
 
 #include <unordered_set>
@@ -15,6 +16,11 @@ DatabaseError::DatabaseError(std::string errorClass, const std::string& message,
       errorClass_(std::move(errorClass)),
       sqlState_(std::move(sqlState)),
       nativeCode_(nativeCode) {}
+
+std::string ErrorClassOf(const std::exception& error) {
+    const auto* databaseError = dynamic_cast<const DatabaseError*>(&error);
+    return databaseError ? databaseError->errorClass() : "Error";
+}
 
 namespace {
 

@@ -33,6 +33,10 @@ private:
     long nativeCode_;
 };
 
+// The class an error is reported under: a DatabaseError's own, "Error" for
+// any other.
+std::string ErrorClassOf(const std::exception& error);
+
 // A named text parameter of a query-object statement (`:name` in its text).
 struct NamedParameter {
     std::string name;

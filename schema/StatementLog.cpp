@@ -1,13 +1,14 @@
 // Recording statements and writing them as JSON lines or as a script.
 #include "schema/StatementLog.h"
 
-#include <nlohmann/json.hpp>
-
+#include "schema/ConnectionText.h"
 #include "schema/NamedParameters.h"
 
 namespace orvel {
 
-std::string ToJsonLine(const StatementRecord& record) {
+namespace {
+
+nlohmann::ordered_json statementJson(const StatementRecord& record) {
     nlohmann::ordered_json json;
     json["step"] = record.step ? nlohmann::ordered_json(*record.step) : nlohmann::ordered_json(nullptr);
     json["via"] = record.via == Sender::Query ? "query" : "command";
@@ -18,7 +19,26 @@ std::string ToJsonLine(const StatementRecord& record) {
         json["params"] = params;
     }
     if (record.error) json["error"] = *record.error;
-    return json.dump() + "\n";
+    return json;
+}
+
+}  // namespace
+
+std::string ToJsonLine(const StatementRecord& record) { return statementJson(record).dump() + "\n"; }
+
+nlohmann::ordered_json ToLogJson(const StatementRecord& record) {
+    StatementRecord masked = record;
+    masked.sql = MaskPasswords(record.sql);
+    if (record.error) masked.error = MaskPasswords(*record.error);
+    nlohmann::ordered_json json = statementJson(masked);
+    json["ms"] = static_cast<double>(record.duration.count()) / 1000.0;
+    return json;
+}
+
+std::string ToLogLine(const StatementRecord& record) { return JsonLine(ToLogJson(record)); }
+
+std::string JsonLine(const nlohmann::ordered_json& json) {
+    return json.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 namespace {
@@ -69,19 +89,28 @@ std::string ToSqlScript(const StatementRecord& record) {
     return script + "\nGO\n";
 }
 
+void LoggingDatabase::keep(StatementRecord entry) {
+    if (onRecord) onRecord(entry);
+    if (keep_ == Keep::AllRecords) records_.push_back(std::move(entry));
+}
+
 template <typename Send>
 void LoggingDatabase::record(Sender via, const std::string& sql, const Parameters& parameters, Send send) {
     StatementRecord entry{step_, via, sql, parameters, std::nullopt};
+    const auto sent = std::chrono::steady_clock::now();
+    const auto measure = [&] {
+        entry.duration = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - sent);
+    };
     try {
         send();
     } catch (const DatabaseError& e) {
+        measure();
         entry.error = e.what();
-        records_.push_back(entry);
-        if (onRecord) onRecord(records_.back());
+        keep(std::move(entry));
         throw;
     }
-    records_.push_back(std::move(entry));
-    if (onRecord) onRecord(records_.back());
+    measure();
+    keep(std::move(entry));
 }
 
 void LoggingDatabase::doExecute(const std::string& sql) {

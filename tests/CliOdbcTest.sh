@@ -54,6 +54,9 @@ expect "no driver" 1 "" \
     env ODBCSYSINI="$dir/none" "$cli" "${text[@]}"
 expect "an Access path is braced" 0 "Driver={MDBTools};DBQ={$dir/a}}b.mdb};PWD=5062917348" "" -- \
     env ODBCSYSINI="$dir/none" ORVEL_ACCESS_DRIVER=MDBTools \
+    "$cli" connection-text --product Velora --kind access --access-file "$dir/a}b.mdb" --odbc-string --show-password
+expect "the password is masked unless asked for" 0 "Driver={MDBTools};DBQ={$dir/a}}b.mdb};PWD=***" "" -- \
+    env ODBCSYSINI="$dir/none" ORVEL_ACCESS_DRIVER=MDBTools \
     "$cli" connection-text --product Velora --kind access --access-file "$dir/a}b.mdb" --odbc-string
 
 exit $((failures > 0))

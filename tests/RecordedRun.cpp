@@ -36,19 +36,17 @@ std::vector<std::string> RecordRun(Database& connection, const std::string& conn
                                    const std::string& product, RunWay way) {
     static const StepRegistry registry = BuildStepRegistry();
     std::vector<std::string> events;
-    LoggingDatabase log(connection);
-    log.onRecord = [&events](const StatementRecord& record) { events.push_back("sent " + ToJsonLine(record)); };
     EventDisplay display(events);
     Progress progress(display);
     FixedOptions options;
     options.edit().web = way.web;
-    RunDriver driver(log, progress, registry, options, way.reads);
-    driver.onStepStarted = [&](const std::string& step) {
-        log.setCurrentStep(step);
-        events.push_back("step " + step);
+    RunDriver driver(connection, progress, registry, options, nullptr, way.reads);
+    driver.onStatementSent = [&events](const StatementRecord& record) {
+        events.push_back("sent " + ToJsonLine(record));
     };
+    driver.onStepStarted = [&events](const std::string& step) { events.push_back("step " + step); };
     try {
-        log.open(connectionText);
+        connection.open(connectionText);
         driver.RunProduct(product, connectionText);
     } catch (const DatabaseError& e) {
         events.push_back(fmt::format("error {}: {}", e.errorClass(), e.what()));

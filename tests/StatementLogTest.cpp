@@ -22,6 +22,19 @@ TEST(ToJsonLine, KeepsTheTextExactlyAndEscapesOnlyWhatJsonMust) {
               R"({"step":"S","via":"command","sql":"a\rb  \"c\"\\","error":"rejected"})" "\n");
 }
 
+TEST(ToLogLine, AddsTheDurationAndMasksPasswords) {
+    StatementRecord timed{"S", Sender::Command, "create table T(ID int)", {}, std::nullopt};
+    timed.duration = std::chrono::microseconds(12345);
+    EXPECT_EQ(ToLogLine(timed), R"j({"step":"S","via":"command","sql":"create table T(ID int)","ms":12.345})j" "\n");
+
+    StatementRecord login{std::nullopt, Sender::Command, "ALTER LOGIN u WITH PASSWORD = 'x;y'", {},
+                          "cannot use PWD={x;y}"};
+    EXPECT_EQ(ToLogLine(login),
+              R"j({"step":null,"via":"command","sql":"ALTER LOGIN u WITH PASSWORD = ***","error":"cannot use PWD=***","ms":0.0})j"
+              "\n");
+    EXPECT_EQ(ToJsonLine(login).find("***"), std::string::npos) << "plan's form stays exact";
+}
+
 TEST(ToSqlScript, WritesRunnableBatches) {
     const StatementRecord plain{"A_FASQ", Sender::Command, "line 1\rline 2", {}, std::nullopt};
     EXPECT_EQ(ToSqlScript(plain), "-- step A_FASQ\nline 1\nline 2\nGO\n");
@@ -47,6 +60,19 @@ TEST(LoggingDatabase, RecordsStepViaTextAndRejections) {
     EXPECT_EQ(log.records()[1].step, "T_step");
     EXPECT_EQ(log.records()[1].via, Sender::Query);
     EXPECT_TRUE(log.records()[2].error.has_value());
+}
+
+TEST(LoggingDatabase, KeepingNothingStillHandsOnEveryRecord) {
+    CatalogueSimulator simulator;
+    LoggingDatabase log(simulator, LoggingDatabase::Keep::None);
+    std::vector<StatementRecord> handed;
+    log.onRecord = [&handed](const StatementRecord& record) { handed.push_back(record); };
+    log.open("x");
+    log.execute("create table dbo.T( ID  integer)");
+    EXPECT_THROW(log.execute("create table dbo.T( ID  integer)"), DatabaseError);
+    EXPECT_TRUE(log.records().empty());
+    ASSERT_EQ(handed.size(), 2u);
+    EXPECT_TRUE(handed[1].error.has_value());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Small doubles shared by the core tests: a display that remembers what it
 // was told, a machine with a chosen name and directory, a scripted file
-// dialog, and a run of steps against the simulator.
+// dialog, a run of steps against the simulator, temporary directories and
+// environment variables.
 #pragma once
 
 #include <filesystem>
@@ -66,6 +67,23 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// An environment variable set (or, with nothing, removed) for the life of
+// the object; programs the test starts inherit it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(std::string name, const std::optional<std::string>& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> before_;
+};
+
+// The lines of a text file.
+std::vector<std::string> ReadLines(const std::filesystem::path& file);
 
 // Schema operations on an open simulator with a chosen database kind.
 struct SimulatedRun {

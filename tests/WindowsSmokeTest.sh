@@ -17,7 +17,10 @@ dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all,err+module}
-unset ORVEL_SQLSERVER_DRIVER ORVEL_ACCESS_DRIVER
+# The native build's records go to this test's folder, never the user's
+# (the .exe keeps its own in the wine prefix's %LOCALAPPDATA%).
+export XDG_STATE_HOME="$dir/state"
+unset ORVEL_SQLSERVER_DRIVER ORVEL_ACCESS_DRIVER ORVEL_ODBC
 failures=0
 
 fail() {
@@ -130,6 +133,15 @@ fi
 same "a statement the driver rejects" 1 exec --odbc "$db" --sql "selec 1"
 same "a connection string the driver rejects" 1 \
     exec --odbc "DRIVER={SQLite3};Database=$dir/missing/smoke.db" --sql "select 1"
+
+# The records of the .exe's runs are in %LOCALAPPDATA%\orvel-updater: the
+# newest is the exec that could not connect.
+newest=$(wine "$exe" records --count 1 2>&1 | tr -d '\r')
+if [[ $newest == *'\AppData\Local\orvel-updater'* && $newest == *'-query'*' failed '*'opening the connection'* ]]; then
+    echo "ok: the newest record, in %LOCALAPPDATA%, is the exec that could not connect"
+else
+    fail "the newest record, in %LOCALAPPDATA%, is the exec that could not connect: got $newest"
+fi
 
 if [[ -n ${ORVEL_TEST_ODBC:-} ]]; then
     same "server: a statement" 0 exec --odbc "$ORVEL_TEST_ODBC" --sql "select 1"

@@ -44,11 +44,11 @@ void showAtOnce(QProgressBar* bar, const Gauge& gauge) {
 }  // namespace
 
 TForm1::TForm1(const WindowServices& services)
-    : connection_(services.connection),
-      messages_(services.messages),
+    : messages_(services.messages),
       progress_(*this),
       settings_(services.system, services.openDialog),
-      driver_(services.connection, progress_, services.registry, *this) {
+      driver_(services.connection, progress_, services.registry, *this, services.records),
+      queryRunner_(services.connection, services.records) {
     setObjectName("TForm1");
     setWindowTitle(QString::fromUtf8(
         "به روز رساني بانک اطلاعاتي محصولات اورول سيستم ترنک _  DataBase Updater for Orvel System Tarnak's "
@@ -115,8 +115,9 @@ void TForm1::BitBtn3Click() { close(); }
 
 void TForm1::SpeedButton1Click() {
     showingErrors([this] {
-        if (!settings_.Connect(connection_, options())) return;
+        if (!queryRunner_.open(settings_, options())) return;
         if (queryWindow_) queryWindow_->exec();
+        queryRunner_.close();
     });
 }
 

@@ -18,8 +18,10 @@
 #include "app/Platform.h"
 #include "app/RunDriver.h"
 #include "app/RunOptions.h"
+#include "app/RunRecords.h"
 #include "app/StepRegistry.h"
 #include "app/gui/MainWindowControls.h"
+#include "query/QueryRunner.h"
 #include "schema/Database.h"
 #include "schema/Progress.h"
 
@@ -29,14 +31,15 @@ class MessageBoxes;
 class TFQuery;
 
 // What the window is given for its whole life.  The program passes the ODBC
-// database, the machine and Qt's dialogs; tests pass the catalogue simulator
-// and doubles that answer without a person.
+// database, the machine, Qt's dialogs and the user's records folder; tests
+// pass the catalogue simulator and doubles that answer without a person.
 struct WindowServices {
     Database& connection;  // ADOConnection1, through which every statement goes
     const StepRegistry& registry;
     const SystemInfo& system;
     AccessFileDialog& openDialog;  // OpenDialog1
     MessageBoxes& messages;
+    const RunRecords* records = nullptr;  // where runs and query windows are recorded; none: not kept
 };
 
 class TForm1 : public QWidget, public ProgressDisplay, public OptionsSource {
@@ -50,6 +53,8 @@ public:
 
     // The query window that SpeedButton1 opens (created hidden at start-up).
     void setQueryWindow(TFQuery* queryWindow) { queryWindow_ = queryWindow; }
+    // What the query window runs its texts through, on this window's connection.
+    QueryRunner& queryRunner() noexcept { return queryRunner_; }
 
     // RunOptions, read from the controls at the moment they are asked for.
     RunOptions options() const override;
@@ -76,11 +81,11 @@ private:
     void fitOuterFrame();
 
     MainWindowControls ui_;
-    Database& connection_;
     MessageBoxes& messages_;
     Progress progress_;
     ConnectionSettings settings_;
     RunDriver driver_;
+    QueryRunner queryRunner_;
     TFQuery* queryWindow_ = nullptr;
     bool placed_ = false;
 };

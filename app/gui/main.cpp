@@ -2,10 +2,13 @@
 //
 // Start-up: the windowing application, the application title, the main
 // window TForm1, the query window TFQuery (hidden), then the message loop
-// until the main window closes.  The program reads no command line.
+// until the main window closes.  The program reads no command line.  Runs and
+// query-window openings are recorded in the user's records folder; a record
+// that cannot be written is left out without a word in the window.
 #include <QApplication>
 
 #include "app/Platform.h"
+#include "app/RunRecords.h"
 #include "app/StepRegistry.h"
 #include "app/gui/Dialogs.h"
 #include "app/gui/MainWindow.h"
@@ -25,9 +28,10 @@ int main(int argc, char** argv) {
     const orvel::LocalSystem system;
     orvel::QtAccessFileDialog openDialog;
     orvel::QtMessageBoxes messages;
+    const orvel::RunRecords records(orvel::UserRecordsFolder(), "orvel-updater");
 
-    orvel::TForm1 form({connection, registry, system, openDialog, messages});
-    orvel::TFQuery query(&form, connection, messages);
+    orvel::TForm1 form({connection, registry, system, openDialog, messages, &records});
+    orvel::TFQuery query(&form, form.queryRunner(), messages);
     form.setQueryWindow(&query);
     form.show();
     return application.exec();

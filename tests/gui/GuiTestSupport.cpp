@@ -45,10 +45,10 @@ QString Utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-WindowFixture::WindowFixture(CatalogueSnapshot start)
+WindowFixture::WindowFixture(CatalogueSnapshot start, const RunRecords* records)
     : db(std::move(start)),
-      form({db, registry, system, openDialog, messages}),
-      query(&form, db, messages) {
+      form({db, registry, system, openDialog, messages, records}),
+      query(&form, form.queryRunner(), messages) {
     system.directory = programDirectory.path();
     form.setQueryWindow(&query);
     query.activateKeyboardLayout = [this] { ++keyboardLayoutSwitches; };

@@ -39,7 +39,8 @@ public:
 void RegisterFakeTableSteps(StepRegistry& registry, const std::string& product);
 
 struct WindowFixture {
-    explicit WindowFixture(CatalogueSnapshot start = {});
+    // `records` (none: not kept) is what the program hands the window.
+    explicit WindowFixture(CatalogueSnapshot start = {}, const RunRecords* records = nullptr);
 
     // Shows the main window and waits until it is active.
     void show();

@@ -48,6 +48,22 @@ TEST(MainWindow, StartsAt710By440CentredWithTheDefaultsAndStartFocused) {
     EXPECT_EQ(f.messages.informed, Texts{Utf8(kRunSucceededMessage)});
 }
 
+TEST(MainWindow, StartRecordsTheRunInTheRecordsItIsGiven) {
+    test::TempDir dir;
+    const RunRecords records(dir.path(), "orvel-updater");
+    WindowFixture f({}, &records);
+    test::RegisterFakeTableSteps(f.registry, "Pelsa");
+    f.show();
+    f.selectProduct(2);
+    f.pressStart();
+
+    const auto kept = records.list();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept.front().product, "Pelsa");
+    EXPECT_EQ(kept.front().result, "success");
+    EXPECT_EQ(kept.front().statements, f.db.statements().size());
+}
+
 TEST(MainWindow, EscAndExitEndTheProgram) {
     const struct {
         const char* way;

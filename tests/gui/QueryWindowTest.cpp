@@ -55,6 +55,31 @@ TEST(QueryWindow, RunsTheTextAsTypedAndKeepsItThenOpensEmptyAgain) {
     EXPECT_EQ(f.db.openedWith().size(), 2u) << "each opening reconnects";
 }
 
+TEST(QueryWindow, EachOpeningIsRecordedWithItsTextsAndAnswers) {
+    test::TempDir dir;
+    const RunRecords records(dir.path(), "orvel-updater");
+    WindowFixture f({}, &records);
+    f.show();
+    ASSERT_TRUE(f.pressQueryButton([&] {
+        f.queryControl<QPlainTextEdit>("Memo1")->setPlainText("select 1");
+        f.queryControl<QPushButton>("BitBtn2")->click();
+        f.queryControl<QPushButton>("BitBtn2")->click();
+    }));
+    ASSERT_TRUE(f.pressQueryButton());
+
+    const auto kept = records.list();
+    ASSERT_EQ(kept.size(), 2u);
+    for (const auto& record : kept) {
+        EXPECT_EQ(record.kind, "query");
+        EXPECT_EQ(record.product, "Velora");
+        EXPECT_EQ(record.result, "closed");
+    }
+    const auto lines = test::ReadLines(*records.fileOf(kept.back().id));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_NE(lines[1].find(R"("sql":"select 1")"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find(R"("answer":")" + std::string(kQuerySucceededMessage)), std::string::npos) << lines[1];
+}
+
 TEST(QueryWindow, DoesNotOpenWhenTheSettingsAreAbortedOrTheConnectionFails) {
     const struct {
         const char* what;
