@@ -65,9 +65,8 @@ bool isConstraintItem(const Tokens& item) {
            isWord(item.front(), {"PRIMARY", "CONSTRAINT", "UNIQUE", "FOREIGN", "CHECK", "INDEX", "DEFAULT"});
 }
 
-// Statements that may change a table, view or column name somewhere in
-// tokens[from, to): the reading of everything that is not one of the exact
-// shapes.  A module's body (after CREATE or ALTER PROCEDURE, FUNCTION or
+// Whether the tokens from `from` on may change a table, view or column name:
+// the reading of everything that is not one of the exact shapes.  A module's body (after CREATE or ALTER PROCEDURE, FUNCTION or
 // TRIGGER, which must open their batch) is not run by creating the module
 // and is not read.
 bool mayChangeNames(const Tokens& tokens, std::size_t from) {
