@@ -5,12 +5,13 @@
 // The insurance-office run starts from a database of an older version: the
 // objects read columns that the product's own older versions created and no
 // table step adds (SUDUR's policy fields, A_PARDAKHT's amounts, the accounts'
-// mobile numbers and balances).  The runs go through the program's own run
+// mobile numbers and balances), and P_TTHESAB's step alters three of them.  The runs go through the program's own run
 // driver, in this process, over EngineAdaptedDatabase: on the T-SQL engine a
-// few table-step statements meet a documented difference from SQL Server and
-// are bridged (the bridges are listed in the output); an object step's
-// statements never are.  The suite shares the two upgraded databases, so
-// every example first empties the tables it fills.
+// few statements meet a documented difference from SQL Server and are
+// bridged (the bridges are listed in the output).  In an object step only
+// one is: the engine refuses to drop a function a view calls.  The suite
+// shares the two upgraded databases, so every example first empties the
+// tables it fills.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -32,7 +33,8 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // Columns an insurance-office database of an older version holds that the
-// objects read and no table step adds; the steps add the rest.
+// objects read, or the table steps alter, and no table step adds; the steps
+// add the rest.
 constexpr const char* kOlderInsuranceOfficeTables[] = {
     "create table SUDUR (SH_B nvarchar(50) NOT NULL PRIMARY KEY, TA_SUDUR nvarchar(10), CB int, NB nvarchar(100), "
     "CTH int, NTH nvarchar(100), Pursant_Codu int, PURSANT_AD nvarchar(100), PURSANT_PERCENT float, "
@@ -41,7 +43,8 @@ constexpr const char* kOlderInsuranceOfficeTables[] = {
     "MAB_KARMOZD money, JJarimeh money, toz nvarchar(250))",
     "create table A_PARDAKHT (SH_R int, TA nvarchar(10), JNAQD money, JCHEK money, JHAVALEH money, "
     "JCHASHKHAS money, [TO] nvarchar(100))",
-    "create table P_TTHESAB (CTH int, CG int, NTH nvarchar(100), MOB nvarchar(20), MA money, MN money)",
+    "create table P_TTHESAB (CTH int, CG int, NG nvarchar(50), NTH nvarchar(100), MOB nvarchar(20), MA money, "
+    "MN money, pursant_yuzda float, [TO] nvarchar(100))",
 };
 
 struct ProductRun {
@@ -53,7 +56,7 @@ struct ProductRun {
 ProductRun runProduct(const std::string& product, const std::string& odbc, std::vector<test::EngineBridge>& bridges) {
     static const StepRegistry registry = BuildStepRegistry();
     OdbcDatabase connection;
-    test::EngineAdaptedDatabase adapted(connection);
+    test::EngineAdaptedDatabase adapted(connection, AllObjectSteps());
     LoggingDatabase log(adapted);
     FixedOptions options;
     SilentDisplay display;
@@ -156,7 +159,8 @@ TEST_F(LiveServerObjects, EveryObjectStepIsAcceptedOnTwoRunsInARow) {
             EXPECT_NE(session.value("select object_id('" + objectOf(step) + "')"), std::nullopt) << step.name;
     }
     for (const auto& bridge : bridges)
-        for (const auto& step : AllObjectSteps()) EXPECT_NE(bridge.step, step.name) << bridge.statement;
+        for (const auto& step : AllObjectSteps())
+            if (bridge.step == step.name) EXPECT_EQ(bridge.difference, "FunctionUsedByView") << bridge.statement;
 }
 
 }  // namespace
