@@ -129,6 +129,8 @@ ServerSession::ServerSession(const std::string& odbc) : handles_(std::make_uniqu
 }
 
 ServerSession::~ServerSession() = default;
+ServerSession::ServerSession(ServerSession&&) noexcept = default;
+ServerSession& ServerSession::operator=(ServerSession&&) noexcept = default;
 
 ServerAnswer ServerSession::run(const std::string& sql) {
     SQLHSTMT statement = SQL_NULL_HSTMT;
@@ -176,13 +178,16 @@ std::optional<std::string> ServerSession::value(const std::string& sql) {
 
 // ---- ScratchDatabase ------------------------------------------------------
 
-ScratchDatabase::ScratchDatabase(std::string_view prefix) {
+ScratchDatabase::ScratchDatabase(std::string_view prefix) : ScratchDatabase(prefix, {}) {}
+
+ScratchDatabase::ScratchDatabase(std::string_view prefix, std::string_view collation) {
     const auto server = LiveServerConnection();
     if (!server) throw std::logic_error(std::string("a scratch database needs a live server: ") + kNoLiveServer);
     server_ = *server;
     while (server_.ends_with(';')) server_.pop_back();
     name_ = std::string(prefix) + uniqueSuffix();
-    ServerSession(server_).run("CREATE DATABASE [" + name_ + "]");
+    ServerSession(server_).run("CREATE DATABASE [" + name_ + "]" +
+                               (collation.empty() ? "" : " COLLATE " + std::string(collation)));
 }
 
 ScratchDatabase::~ScratchDatabase() {

@@ -35,6 +35,8 @@ extern const char* const kNoLiveServer;
 class ScratchDatabase {
 public:
     explicit ScratchDatabase(std::string_view prefix);   // creates <prefix><unique suffix>
+    // ... with this collation (the server's default when empty).
+    ScratchDatabase(std::string_view prefix, std::string_view collation);
     ~ScratchDatabase();                                   // drops it (ends its sessions first if needed)
     ScratchDatabase(const ScratchDatabase&) = delete;
     ScratchDatabase& operator=(const ScratchDatabase&) = delete;
@@ -67,8 +69,8 @@ class ServerSession {
 public:
     explicit ServerSession(const std::string& odbc);
     ~ServerSession();
-    ServerSession(const ServerSession&) = delete;
-    ServerSession& operator=(const ServerSession&) = delete;
+    ServerSession(ServerSession&&) noexcept;
+    ServerSession& operator=(ServerSession&&) noexcept;
 
     ServerAnswer run(const std::string& sql);
     std::vector<Row> rows(const std::string& sql) { return run(sql).rows; }

@@ -77,7 +77,9 @@ TEST_F(LiveOdbcAdapter, PersianTextRoundTripsExactly) {
     }
     // The engine's catalogue answers a column name in a one-byte code page
     // (Persian letters come back as "?"); SQL Server's keeps it.
-    if (!test::LiveServerIsTsqlEngine()) EXPECT_EQ(db.columnNames("Persian"), (Strings{"ID", "V", column}));
+    if (!test::LiveServerIsTsqlEngine()) {
+        EXPECT_EQ(db.columnNames("Persian"), (Strings{"ID", "V", column}));
+    }
 }
 
 TEST_F(LiveOdbcAdapter, ReportsTheErrorOfALaterStatementOfABatch) {
