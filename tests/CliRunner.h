@@ -28,6 +28,11 @@ struct CliResult {
     std::string err;
 };
 
+inline std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 // `arguments` is shell text: words split by blanks, quotes as the shell reads them.
 inline CliResult RunCli(const std::string& arguments) {
     TempDir dir;
@@ -40,8 +45,7 @@ inline CliResult RunCli(const std::string& arguments) {
     for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.out.append(buffer.data(), n);
     const int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    result.err = FileText(errFile);
     return result;
 }
 
@@ -54,11 +58,6 @@ inline CliResult RunCli(const std::vector<std::string>& arguments) {
         text += '\'';
     }
     return RunCli(text);
-}
-
-inline std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // orvel-updater-cli started with these arguments (passed as they are, no

@@ -191,11 +191,16 @@ ScratchDatabase::ScratchDatabase(std::string_view prefix, std::string_view colla
 }
 
 ScratchDatabase::~ScratchDatabase() {
+    const std::string drop = "DROP DATABASE [" + name_ + "]";
     try {
-        // SQL Server refuses to drop a database in use: a run the test left
-        // behind, or a session it ended, may still be connected.
-        endSessions();
-        ServerSession(server_).run("DROP DATABASE [" + name_ + "]");
+        try {
+            ServerSession(server_).run(drop);
+        } catch (const DatabaseError&) {
+            // SQL Server refuses to drop a database in use: a run the test
+            // left behind may still be connected.
+            endSessions();
+            ServerSession(server_).run(drop);
+        }
     } catch (const std::exception& e) {
         ADD_FAILURE() << "The test database " << name_ << " could not be dropped: " << e.what();
     }
