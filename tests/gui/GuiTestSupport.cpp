@@ -51,7 +51,7 @@ WindowFixture::WindowFixture(CatalogueSnapshot start)
       query(&form, db, messages) {
     system.directory = programDirectory.path();
     form.setQueryWindow(&query);
-    query.activateKeyboardLayout = [this] { ++keyboardLayoutSwitches; };
+    query.handlers().activateKeyboardLayout = [this] { ++keyboardLayoutSwitches; };
 }
 
 void WindowFixture::show() {
