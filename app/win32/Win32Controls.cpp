@@ -230,7 +230,8 @@ void Win32Controls::build(const WindowSpec& spec, HWND window) {
                             window, id);
             break;
         case ControlKind::Gauge:
-            handle = create(kGaugeClass, L"", WS_GROUP, 0, rect, window, id);
+            // The window text is the percentage too, for screen readers.
+            handle = create(kGaugeClass, L"0%", WS_GROUP, 0, rect, window, id);
             SetWindowLongPtrW(handle, GWLP_USERDATA,
                               reinterpret_cast<LONG_PTR>(new GaugeLook{
                                   Gauge{}, Win32Colour(control.colour), rightToLeft(control), font}));
@@ -295,6 +296,7 @@ int Win32Controls::selectedEntry(ControlId radioGroup) const {
 void Win32Controls::showGauge(ControlId gauge, const Gauge& state) const {
     HWND handle = get(gauge);
     if (auto* look = reinterpret_cast<GaugeLook*>(GetWindowLongPtrW(handle, GWLP_USERDATA))) look->state = state;
+    SetWindowTextW(handle, (std::to_wstring(state.percent()) + L"%").c_str());
     RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
