@@ -93,22 +93,8 @@ LRESULT CALLBACK pictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void registerClasses() {
-    static const bool registered = [] {
-        WNDCLASSW gauge{};
-        gauge.lpfnWndProc = gaugeProcedure;
-        gauge.hInstance = GetModuleHandleW(nullptr);
-        gauge.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        gauge.lpszClassName = kGaugeClass;
-        RegisterClassW(&gauge);
-        WNDCLASSW picture{};
-        picture.lpfnWndProc = pictureProcedure;
-        picture.hInstance = GetModuleHandleW(nullptr);
-        picture.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));  // IDC_HAND
-        picture.lpszClassName = kPictureClass;
-        RegisterClassW(&picture);
-        return true;
-    }();
-    (void)registered;
+    RegisterWin32Class(kGaugeClass, gaugeProcedure, IDC_ARROW);
+    RegisterWin32Class(kPictureClass, pictureProcedure, IDC_HAND);
 }
 
 bool rightToLeft(const ControlSpec& spec) { return spec.reading == Reading::RightToLeft; }

@@ -47,6 +47,22 @@ HICON Win32Picture(std::string_view name, int width, int height) {
 
 HICON Win32ProgramIcon(int size) { return Win32Picture("program", size, size); }
 
+void RegisterWin32Class(const wchar_t* name, WNDPROC procedure, const wchar_t* cursor, HBRUSH background,
+                        bool withProgramIcon) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, cursor);
+    windowClass.hbrBackground = background;
+    if (withProgramIcon) {
+        windowClass.hIcon = Win32ProgramIcon(32);
+        windowClass.hIconSm = Win32ProgramIcon(16);
+    }
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
 SIZE Win32TextSize(HFONT font, const std::wstring& text) {
     SIZE size{};
     HDC dc = GetDC(nullptr);

@@ -37,4 +37,22 @@ inline COLORREF Win32Colour(const Rgb& rgb) {
 // The width and height of one line of `text` in `font`.
 SIZE Win32TextSize(HFONT font, const std::wstring& text);
 
+// Registers a window class of this program (again is harmless).  `cursor` is
+// a system cursor (IDC_ARROW, IDC_HAND); `background` null: the window
+// paints its own; `withProgramIcon`: the class carries the program icon.
+void RegisterWin32Class(const wchar_t* name, WNDPROC procedure, const wchar_t* cursor,
+                        HBRUSH background = nullptr, bool withProgramIcon = false);
+
+// Sends `window`'s messages to owner->handle(message, wParam, lParam) from
+// now on (those of its creation went to the class's DefWindowProcW).
+template <class Owner>
+LRESULT CALLBACK RouteToOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA))->handle(message, wParam, lParam);
+}
+template <class Owner>
+void RouteMessagesTo(HWND window, Owner* owner) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RouteToOwner<Owner>));
+}
+
 }  // namespace orvel

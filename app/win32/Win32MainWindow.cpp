@@ -10,22 +10,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"OrvelMainWindow";
 
-void registerClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window (procedure)
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        windowClass.hIcon = Win32ProgramIcon(32);
-        windowClass.hIconSm = Win32ProgramIcon(16);
-        windowClass.lpszClassName = kWindowClass;
-        RegisterClassExW(&windowClass);
-        return true;
-    }();
-    (void)registered;
-}
-
 bool isPushButton(HWND control) {
     wchar_t name[16] = {};
     GetClassNameW(control, name, 16);
@@ -37,7 +21,7 @@ bool isPushButton(HWND control) {
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(const WindowServices& services) : handlers_(services, *this) {
-    registerClass();
+    RegisterWin32Class(kWindowClass, DefWindowProcW, IDC_ARROW, nullptr, true);
     const WindowSpec& spec = MainWindowSpec();
     background_ = CreateSolidBrush(spec.background ? Win32Colour(*spec.background) : GetSysColor(COLOR_WINDOW));
     RECT area{};
@@ -47,8 +31,7 @@ Win32MainWindow::Win32MainWindow(const WindowServices& services) : handlers_(ser
     window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_RTLREADING | WS_EX_RIGHT, kWindowClass,
                               WideFromUtf8(spec.caption).c_str(), WS_CAPTION | WS_SYSMENU, left,
                               top, spec.width, spec.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32MainWindow::procedure));
+    RouteMessagesTo(window_, this);
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Win32Font(spec.font)), FALSE);
     controls_.build(spec, window_);
     lastFocus_ = controls_.get(spec.initialFocus);
@@ -90,12 +73,6 @@ void Win32MainWindow::showQueryWindow() {
 }
 
 void Win32MainWindow::discardQueuedInput() { DiscardQueuedWin32Input(); }
-
-LRESULT CALLBACK Win32MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(message, wParam, lParam);
-}
 
 LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -38,9 +38,10 @@ public:
     void showQueryWindow() override;
     void discardQueuedInput() override;
 
-private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window's messages (RouteMessagesTo).
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     void command(int commandId, HWND from);
 
     HWND window_ = nullptr;

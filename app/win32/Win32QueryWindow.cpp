@@ -13,33 +13,18 @@ constexpr wchar_t kWindowClass[] = L"OrvelQueryWindow";
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-void registerClass() {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window (procedure)
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kWindowClass;
-        RegisterClassW(&windowClass);
-        return true;
-    }();
-    (void)registered;
-}
-
 }  // namespace
 
 Win32QueryWindow::Win32QueryWindow(HWND mainWindow, Database& connection, MessageBoxes& messages)
     : owner_(mainWindow), handlers_(connection, messages, *this) {
-    registerClass();
+    RegisterWin32Class(kWindowClass, DefWindowProcW, IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const WindowSpec& spec = QueryWindowSpec();
     RECT outer{0, 0, spec.width, spec.height};  // the client size, grown by the frame
     AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
     window_ = CreateWindowExW(kExStyle, kWindowClass, WideFromUtf8(spec.caption).c_str(), kStyle, 0, 0,
                               outer.right - outer.left, outer.bottom - outer.top, mainWindow, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32QueryWindow::procedure));
+    RouteMessagesTo(window_, this);
     controls_.build(spec, window_);
 }
 
@@ -93,12 +78,6 @@ void Win32QueryWindow::setTypedText(std::string_view text) {
 void Win32QueryWindow::focusTypedText() { SetFocus(controls_.get(ControlId::Memo1)); }
 
 void Win32QueryWindow::closeWindow() { open_ = false; }
-
-LRESULT CALLBACK Win32QueryWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<Win32QueryWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(window, message, wParam, lParam);
-    return self->handle(message, wParam, lParam);
-}
 
 LRESULT Win32QueryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -29,9 +29,10 @@ public:
     void focusTypedText() override;
     void closeWindow() override;
 
-private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window's messages (RouteMessagesTo).
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
 
     HWND owner_;
     HWND window_ = nullptr;

@@ -4,12 +4,13 @@
 // whether it has the keyboard focus and the screen point of its centre (where
 // xdotool clicks it).  It reads other programs' windows without sending them
 // anything that could wait on a busy window: texts of buttons and labels are
-// read from the window itself, an edit box's through a message with a time
-// limit.
+// read from the window itself, those of edit and combo boxes through a
+// message with a time limit.
 //
 // One line per window or control, fields separated by tabs:
 //   window  <enabled 0|1>  <outer width>x<outer height>  <left>,<top>  <caption>
 //   control <class>  <checked 0|1>  <focused 0|1>  <x>,<y>  <text>
+// A label that shows an icon (a message box's) has the text [icon].
 // A carriage return in a text is written as \r, a line feed as \n.
 #ifndef NOMINMAX
 #  define NOMINMAX
@@ -46,7 +47,8 @@ std::wstring className(HWND window) {
 }
 
 std::wstring textOf(HWND window) {
-    if (lstrcmpiW(className(window).c_str(), L"Edit") == 0) {
+    const std::wstring kind = className(window);
+    if (lstrcmpiW(kind.c_str(), L"Edit") == 0 || lstrcmpiW(kind.c_str(), L"ComboBox") == 0) {
         DWORD_PTR length = 0;
         if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return L"?";
         std::wstring text(length + 1, L'\0');
@@ -55,6 +57,11 @@ std::wstring textOf(HWND window) {
                             2000, &copied);
         text.resize(copied);
         return text;
+    }
+    if (lstrcmpiW(kind.c_str(), L"Static") == 0 && (GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        DWORD_PTR icon = 0;
+        SendMessageTimeoutW(window, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+        return icon ? L"[icon]" : L"";
     }
     wchar_t text[4096] = {};
     const int length = InternalGetWindowText(window, text, 4096);
