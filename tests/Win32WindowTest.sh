@@ -196,6 +196,18 @@ expected_checked=$'ولورا اورول\nديتا بيس SQL Server\nSQL 2008'
 [ "$(text_of_class "$caption" OrvelGauge | tr '\n' ' ')" = "0% 0% " ] && ok "both bars show 0%" ||
     fail "both bars show 0%: $(text_of_class "$caption" OrvelGauge | tr '\n' ' ')"
 
+# Pointing at a product icon (the fifth) shows a tooltip.
+read -r icon_x icon_y < <(controls_of "$caption" | awk -F'\t' '$2 == "OrvelPicture" && ++n == 5 { sub(",", " ", $5); print $5 }')
+for step in 0 1 2 3; do xdotool mousemove $((icon_x + step)) $((icon_y + step)); sleep 0.2; done
+tooltip_shown=false
+for _ in $(seq 10); do
+    probe
+    grep -q '^tooltip' "$dir/probe.txt" && { tooltip_shown=true; break; }
+    sleep 0.3
+done
+$tooltip_shown && ok "pointing at a product icon shows its tooltip" || fail "pointing at a product icon shows its tooltip"
+xdotool mousemove 0 0
+
 press "$caption" Escape
 ended 0 && ok "Esc ends the program" || fail "Esc ends the program"
 

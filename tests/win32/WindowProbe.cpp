@@ -10,6 +10,7 @@
 // One line per window or control, fields separated by tabs:
 //   window  <enabled 0|1>  <outer width>x<outer height>  <left>,<top>  <caption>
 //   control <class>  <checked 0|1>  <focused 0|1>  <x>,<y>  <text>
+//   tooltip <left>,<top>     (a tooltip being shown)
 // A label that shows an icon (a message box's) has the text [icon].
 // A carriage return in a text is written as \r, a line feed as \n.
 #ifndef NOMINMAX
@@ -94,9 +95,14 @@ BOOL CALLBACK control(HWND window, LPARAM focus) {
 }
 
 BOOL CALLBACK topLevel(HWND window, LPARAM) {
-    if (!IsWindowVisible(window) || GetWindowTextLengthW(window) == 0) return TRUE;
+    if (!IsWindowVisible(window)) return TRUE;
     RECT rect;
     GetWindowRect(window, &rect);
+    if (lstrcmpiW(className(window).c_str(), L"tooltips_class32") == 0) {
+        print("tooltip\t" + std::to_string(rect.left) + "," + std::to_string(rect.top));
+        return TRUE;
+    }
+    if (GetWindowTextLengthW(window) == 0) return TRUE;
     print(std::string("window\t") + (IsWindowEnabled(window) ? "1" : "0") + "\t" +
           std::to_string(rect.right - rect.left) + "x" + std::to_string(rect.bottom - rect.top) + "\t" +
           std::to_string(rect.left) + "," + std::to_string(rect.top) + "\t" + shown(textOf(window)));
