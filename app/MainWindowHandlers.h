@@ -2,7 +2,7 @@
 // controls, the Start, Exit and query buttons, the progress display, the
 // success box with the focus move to Exit, and the ErrorBox.
 //
-// A front-end (Qt, Win32) draws the window from MainWindowSpec(), implements
+// A front-end (Qt, Win32) draws the window from MainWindowTable(), implements
 // MainWindowView over its controls and calls the handlers below from its
 // buttons and keys; it holds no behaviour of its own, so both windows behave
 // alike.  Every handler runs on the GUI thread and blocks it until done: the
@@ -38,7 +38,7 @@ struct WindowServices {
 };
 
 // The main window's controls as a front-end exposes them.  Controls are
-// named by their ids in MainWindowSpec().
+// named by their ids in MainWindowTable().
 class MainWindowView {
 public:
     virtual ~MainWindowView() = default;

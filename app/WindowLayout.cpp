@@ -10,7 +10,7 @@ namespace orvel {
 
 namespace {
 
-constexpr FontSpec kTahoma13{"Tahoma", 13, false};
+constexpr FontChoice kTahoma13{"Tahoma", 13, false};
 constexpr Rgb kWhite{255, 255, 255};
 
 // Product icons stand in the product frame, one above each product entry.
@@ -31,8 +31,8 @@ constexpr std::array<std::string_view, 12> kPictures{
     "product-2", "product-3", "product-4", "product-5", "product-6",
 };
 
-WindowSpec buildMainWindow() {
-    WindowSpec window;
+WindowTable buildMainWindow() {
+    WindowTable window;
     window.name = "TForm1";
     window.caption =
         "به روز رساني بانک اطلاعاتي محصولات اورول سيستم ترنک _  DataBase Updater for Orvel System Tarnak's "
@@ -54,7 +54,7 @@ WindowSpec buildMainWindow() {
     c.push_back({Id::ProductFrame, "ProductFrame", K::Frame, {8, 8, 689, 65}, {}, "  نام محصول  "});
     for (const auto& product : Products()) {
         const auto entry = static_cast<std::size_t>(product.entry);
-        ControlSpec icon{kProductIconIds[entry], kProductIconNames[entry], K::ProductIcon,
+        ControlEntry icon{kProductIconIds[entry], kProductIconNames[entry], K::ProductIcon,
                          {kProductIconLefts[entry], 25, 41, 35}, Id::ProductFrame};
         icon.picture = kProductPictures[entry];
         icon.tooltip = product.tooltip;
@@ -63,21 +63,21 @@ WindowSpec buildMainWindow() {
 
     // The product entries read left to right, entry 0 leftmost, in small
     // dark blue letters.
-    ControlSpec products{Id::RadioGroup1, "RadioGroup1", K::RadioGroup, {8, 65, 689, 40}, {}, {}, ltr,
-                         FontSpec{"Tahoma", 11, false}, kProductEntryColour};
+    ControlEntry products{Id::RadioGroup1, "RadioGroup1", K::RadioGroup, {8, 65, 689, 40}, {}, {}, ltr,
+                         FontChoice{"Tahoma", 11, false}, kProductEntryColour};
     for (const auto& product : Products()) products.entries.push_back(product.persianName);
     c.push_back(products);
 
-    ControlSpec query{Id::SpeedButton1, "SpeedButton1", K::ToolButton, {8, 107, 25, 22}};
+    ControlEntry query{Id::SpeedButton1, "SpeedButton1", K::ToolButton, {8, 107, 25, 22}};
     query.picture = "query";
     c.push_back(query);
     c.push_back({Id::CheckWeb, "CheckWeb", K::CheckBox, {40, 109, 57, 17}, {}, "Web", ltr});
     c.push_back({Id::CheckBox9, "CheckBox9", K::CheckBox, {144, 109, 49, 17}, {}, "Local", rtl});
 
-    ControlSpec start{Id::BitBtn2, "BitBtn2", K::PictureButton, {6, 130, 299, 47}, {}, "شروع عمليات ارتقاء       "};
+    ControlEntry start{Id::BitBtn2, "BitBtn2", K::PictureButton, {6, 130, 299, 47}, {}, "شروع عمليات ارتقاء       "};
     start.picture = "start";
     c.push_back(start);
-    ControlSpec exit{Id::BitBtn3, "BitBtn3", K::PictureButton, {6, 180, 299, 47}, {},
+    ControlEntry exit{Id::BitBtn3, "BitBtn3", K::PictureButton, {6, 180, 299, 47}, {},
                      "خروج                          "};
     exit.picture = "exit";
     c.push_back(exit);
@@ -85,19 +85,19 @@ WindowSpec buildMainWindow() {
     c.push_back({Id::KindFrame, "KindFrame", K::Frame, {312, 126, 385, 101}, {}, "  نوع ديتا بيس  "});
     c.push_back({Id::RadioButton1, "RadioButton1", K::RadioButton, {128, 27, 129, 17}, Id::KindFrame,
                  "ديتا بيس Access"});
-    ControlSpec sqlServer{Id::RadioButton2, "RadioButton2", K::RadioButton, {112, 51, 145, 17}, Id::KindFrame,
+    ControlEntry sqlServer{Id::RadioButton2, "RadioButton2", K::RadioButton, {112, 51, 145, 17}, Id::KindFrame,
                           "ديتا بيس SQL Server"};
     sqlServer.initial = 1;
     c.push_back(sqlServer);
     c.push_back({Id::RadioButton3, "RadioButton3", K::RadioButton, {128, 75, 129, 17}, Id::KindFrame,
                  "ديتابيس  Oracle"});
 
-    ControlSpec versions{Id::RadioGroup2, "RadioGroup2", K::RadioGroup, {312, 230, 385, 40}};
+    ControlEntry versions{Id::RadioGroup2, "RadioGroup2", K::RadioGroup, {312, 230, 385, 40}};
     versions.entries = {"SQL 2000", "SQL 2005", "SQL 2008", "SQL 2012"};
     versions.initial = 2;
     c.push_back(versions);
 
-    ControlSpec strip{Id::NameStrip, "NameStrip", K::SunkenStrip, {8, 273, 689, 26}};
+    ControlEntry strip{Id::NameStrip, "NameStrip", K::SunkenStrip, {8, 273, 689, 26}};
     strip.split = 299;  // the line at left 307 of the client area
     c.push_back(strip);
     c.push_back({Id::LNameTable, "LNameTable", K::Label, {32, 276, 257, 20}, {}, "نام جدول", ltr});
@@ -107,30 +107,30 @@ WindowSpec buildMainWindow() {
     c.push_back({Id::OverallGauge, "OverallGauge", K::Gauge, {8, 336, 689, 25}, {}, {}, rtl, {}, Rgb{187, 232, 9}});
 
     c.push_back({Id::VersionCaption, "VersionCaption", K::Caption, {236, 369, 0, 0}, {}, "نسخه: ", rtl,
-                 FontSpec{"Tahoma", 12, false}, kVersionColour});
+                 FontChoice{"Tahoma", 12, false}, kVersionColour});
     c.push_back({Id::VersionNumber, "VersionNumber", K::Caption, {169, 369, 0, 0}, {}, "16.01.002", ltr,
-                 FontSpec{"Tahoma", 12, true}, kVersionColour});
+                 FontChoice{"Tahoma", 12, true}, kVersionColour});
     return window;
 }
 
-WindowSpec buildQueryWindow() {
-    WindowSpec window;
+WindowTable buildQueryWindow() {
+    WindowTable window;
     window.name = "TFQuery";
     window.caption = "اجراي دستورات";
     window.width = 638;
     window.height = 225;
     window.outerSize = false;
-    window.font = FontSpec{"MS Sans Serif", 11, false};
+    window.font = FontChoice{"MS Sans Serif", 11, false};
     window.reading = Reading::LeftToRight;
     window.initialFocus = ControlId::Memo1;
 
     using K = ControlKind;
     const auto ltr = Reading::LeftToRight;
     window.controls.push_back({ControlId::Memo1, "Memo1", K::TextBox, {8, 8, 625, 177}, {}, {}, ltr});
-    ControlSpec exit{ControlId::QueryBitBtn1, "BitBtn1", K::PictureButton, {8, 192, 75, 30}, {}, "خروج", ltr};
+    ControlEntry exit{ControlId::QueryBitBtn1, "BitBtn1", K::PictureButton, {8, 192, 75, 30}, {}, "خروج", ltr};
     exit.picture = "exit";
     window.controls.push_back(exit);
-    ControlSpec run{ControlId::QueryBitBtn2, "BitBtn2", K::PictureButton, {88, 192, 75, 30}, {}, "اجرا", ltr};
+    ControlEntry run{ControlId::QueryBitBtn2, "BitBtn2", K::PictureButton, {88, 192, 75, 30}, {}, "اجرا", ltr};
     run.picture = "run";
     window.controls.push_back(run);
     return window;
@@ -138,35 +138,35 @@ WindowSpec buildQueryWindow() {
 
 }  // namespace
 
-const ControlSpec& WindowSpec::control(ControlId id) const {
-    for (const auto& spec : controls)
-        if (spec.id == id) return spec;
+const ControlEntry& WindowTable::control(ControlId id) const {
+    for (const auto& entry : controls)
+        if (entry.id == id) return entry;
     throw std::logic_error("the window " + std::string(name) + " has no such control");
 }
 
-Rect WindowSpec::clientRect(const ControlSpec& spec) const {
-    Rect rect = spec.rect;
-    if (spec.frame) {
-        const Rect& frame = control(*spec.frame).rect;
+Rect WindowTable::clientRect(const ControlEntry& entry) const {
+    Rect rect = entry.rect;
+    if (entry.frame) {
+        const Rect& frame = control(*entry.frame).rect;
         rect.left += frame.left;
         rect.top += frame.top;
     }
     return rect;
 }
 
-const WindowSpec& MainWindowSpec() {
-    static const WindowSpec window = buildMainWindow();
+const WindowTable& MainWindowTable() {
+    static const WindowTable window = buildMainWindow();
     return window;
 }
 
-const WindowSpec& QueryWindowSpec() {
-    static const WindowSpec window = buildQueryWindow();
+const WindowTable& QueryWindowTable() {
+    static const WindowTable window = buildQueryWindow();
     return window;
 }
 
 std::span<const std::string_view> WindowPictures() { return kPictures; }
 
-std::vector<Rect> RadioGroupEntryRects(const ControlSpec& group, int lineHeight) {
+std::vector<Rect> RadioGroupEntryRects(const ControlEntry& group, int lineHeight) {
     std::vector<Rect> rects;
     if (group.entries.empty()) return rects;
     const int count = static_cast<int>(group.entries.size());

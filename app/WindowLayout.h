@@ -44,14 +44,14 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-struct FontSpec {
+struct FontChoice {
     std::string_view family;  // "Tahoma", "MS Sans Serif"
     int pixelSize = 13;       // height of the letters (em), in pixels
     bool bold = false;
 };
 
 // Every control either window has.  The handlers and the front-ends name
-// controls by these ids; `ControlSpec::name` is the name the control carries
+// controls by these ids; `ControlEntry::name` is the name the control carries
 // in the window (its object name in Qt).
 enum class ControlId {
     ProductFrame, ProductIcon0, ProductIcon1, ProductIcon2, ProductIcon3, ProductIcon4, ProductIcon5,
@@ -62,7 +62,7 @@ enum class ControlId {
     Memo1, QueryBitBtn1, QueryBitBtn2,
 };
 
-struct ControlSpec {
+struct ControlEntry {
     ControlId id;
     std::string_view name;
     ControlKind kind;
@@ -70,7 +70,7 @@ struct ControlSpec {
     std::optional<ControlId> frame;  // the frame the position is measured in
     std::string_view caption;
     Reading reading = Reading::RightToLeft;
-    std::optional<FontSpec> font;  // none: the window's font
+    std::optional<FontChoice> font;  // none: the window's font
     Rgb colour;                     // text colour; a gauge's fill colour
     std::string_view picture;       // a name from WindowPictures()
     std::string_view tooltip;
@@ -79,25 +79,25 @@ struct ControlSpec {
     int split = 0;    // a sunken strip's dividing line, from the strip's left edge
 };
 
-struct WindowSpec {
+struct WindowTable {
     std::string_view name;  // TForm1, TFQuery
     std::string_view caption;
     int width = 0, height = 0;  // outer size (main window) or client size (query window)
     bool outerSize = true;
-    FontSpec font;
+    FontChoice font;
     Reading reading = Reading::RightToLeft;
     std::optional<Rgb> background;  // none: the system's colour for windows
     bool blackBorder = false;  // a thin black line around the client area
     ControlId initialFocus{};
-    std::vector<ControlSpec> controls;
+    std::vector<ControlEntry> controls;
 
-    const ControlSpec& control(ControlId id) const;
+    const ControlEntry& control(ControlId id) const;
     // The control's position inside the client area (a frame's offset added).
-    Rect clientRect(const ControlSpec& control) const;
+    Rect clientRect(const ControlEntry& entry) const;
 };
 
-const WindowSpec& MainWindowSpec();
-const WindowSpec& QueryWindowSpec();
+const WindowTable& MainWindowTable();
+const WindowTable& QueryWindowTable();
 
 // The pictures the windows show, by the name the tables use: "program"
 // (the program icon), "start", "exit", "run", "query", "product-0".."product-6".
@@ -107,7 +107,7 @@ std::span<const std::string_view> WindowPictures();
 // row, below a margin of one line of the group's font (`lineHeight`, the
 // toolkit's line spacing for it).  When the group reads right to left the
 // first entry takes the rightmost column.
-std::vector<Rect> RadioGroupEntryRects(const ControlSpec& group, int lineHeight);
+std::vector<Rect> RadioGroupEntryRects(const ControlEntry& group, int lineHeight);
 
 // The product entries' dark blue and the version's blue.
 inline constexpr Rgb kProductEntryColour{0, 0, 64};

@@ -18,16 +18,16 @@ QString fromUtf8(std::string_view text) {
 
 TFQuery::TFQuery(QWidget* mainWindow, Database& connection, MessageBoxes& messages)
     : QDialog(mainWindow), handlers_(connection, messages, *this) {
-    const WindowSpec& spec = QueryWindowSpec();
-    setObjectName(fromUtf8(spec.name));
-    setWindowTitle(fromUtf8(spec.caption));
+    const WindowTable& table = QueryWindowTable();
+    setObjectName(fromUtf8(table.name));
+    setWindowTitle(fromUtf8(table.caption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setLayoutDirection(Qt::LeftToRight);
-    setFont(WindowFont(spec.font));
-    setFixedSize(spec.width, spec.height);
+    setFont(WindowFont(table.font));
+    setFixedSize(table.width, table.height);
 
-    controls_.build(spec, this);
+    controls_.build(table, this);
     connect(controls_.get<QAbstractButton>(ControlId::QueryBitBtn1), &QAbstractButton::clicked, this,
             [this] { handlers_.BitBtn1Click(); });
     connect(controls_.get<QAbstractButton>(ControlId::QueryBitBtn2), &QAbstractButton::clicked, this,

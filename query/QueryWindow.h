@@ -1,4 +1,4 @@
-// The query window TFQuery on Qt: draws QueryWindowSpec() and binds it to
+// The query window TFQuery on Qt: draws QueryWindowTable() and binds it to
 // QueryWindowHandlers.
 //
 // Created hidden at start-up and shown modally by the main window's query

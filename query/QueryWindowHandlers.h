@@ -2,7 +2,7 @@
 // switch the keyboard to the United States layout each time it is shown, run
 // the typed text and answer with a message box, close on its exit button.
 //
-// A front-end draws the window from QueryWindowSpec(), implements
+// A front-end draws the window from QueryWindowTable(), implements
 // QueryWindowView over its controls and calls these handlers.
 #pragma once
 

@@ -21,7 +21,7 @@ TEST(RadioGroupEntryRects, PutTheFirstEntryWhereTheGroupStartsReading) {
         {ControlId::RadioGroup2, 385 - 8 - 93, 385 - (8 + 3 * 93) - 93},
     };
     for (const auto& c : cases) {
-        const auto rects = RadioGroupEntryRects(MainWindowSpec().control(c.group), 16);
+        const auto rects = RadioGroupEntryRects(MainWindowTable().control(c.group), 16);
         ASSERT_FALSE(rects.empty());
         EXPECT_EQ(rects.front().left, c.firstLeft);
         EXPECT_EQ(rects.back().left, c.lastLeft);
@@ -29,9 +29,9 @@ TEST(RadioGroupEntryRects, PutTheFirstEntryWhereTheGroupStartsReading) {
     }
 }
 
-TEST(WindowSpec, EveryControlStandsInAFrameAndShowsAPictureThatExist) {
-    for (const WindowSpec* window : {&MainWindowSpec(), &QueryWindowSpec()}) {
-        for (const ControlSpec& control : window->controls) {
+TEST(WindowTable, EveryControlStandsInAFrameAndShowsAPictureThatExist) {
+    for (const WindowTable* window : {&MainWindowTable(), &QueryWindowTable()}) {
+        for (const ControlEntry& control : window->controls) {
             if (control.frame) {
                 EXPECT_EQ(window->control(*control.frame).kind, ControlKind::Frame) << control.name;
             }
@@ -45,8 +45,8 @@ TEST(WindowSpec, EveryControlStandsInAFrameAndShowsAPictureThatExist) {
     }
 }
 
-TEST(WindowSpec, PlacesControlsOfAFrameByTheFrame) {
-    const WindowSpec& window = MainWindowSpec();
+TEST(WindowTable, PlacesControlsOfAFrameByTheFrame) {
+    const WindowTable& window = MainWindowTable();
     EXPECT_EQ(window.clientRect(window.control(ControlId::RadioButton2)), (Rect{312 + 112, 126 + 51, 145, 17}));
     EXPECT_EQ(window.clientRect(window.control(ControlId::ProductIcon6)), (Rect{8 + 600, 8 + 25, 41, 35}));
 }

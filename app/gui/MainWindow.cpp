@@ -45,19 +45,19 @@ protected:
 }  // namespace
 
 TForm1::TForm1(const WindowServices& services) : handlers_(services, *this) {
-    const WindowSpec& spec = MainWindowSpec();
-    setObjectName(fromUtf8(spec.name));
-    setWindowTitle(fromUtf8(spec.caption));
+    const WindowTable& table = MainWindowTable();
+    setObjectName(fromUtf8(table.name));
+    setWindowTitle(fromUtf8(table.caption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setLayoutDirection(Qt::RightToLeft);
-    setFont(WindowFont(spec.font));
+    setFont(WindowFont(table.font));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setFixedSize(kOuterSize);  // the frame is added once it is known (fitOuterFrame)
 
-    controls_.build(spec, this);
+    controls_.build(table, this);
     connect(controls_.get<QAbstractButton>(ControlId::BitBtn2), &QAbstractButton::clicked, this,
             [this] { handlers_.BitBtn2Click(); });
     connect(controls_.get<QAbstractButton>(ControlId::BitBtn3), &QAbstractButton::clicked, this,

@@ -34,23 +34,23 @@ void setTextColour(QWidget* widget, const Rgb& rgb) {
 }
 
 // A radio group: a captionless frame whose entries share it in equal columns.
-QGroupBox* radioGroup(const ControlSpec& spec, QWidget* parent, QButtonGroup*& group) {
+QGroupBox* radioGroup(const ControlEntry& control, QWidget* parent, QButtonGroup*& group) {
     auto* box = new QGroupBox(parent);
-    if (spec.font) box->setFont(WindowFont(*spec.font));
-    setTextColour(box, spec.colour);
+    if (control.font) box->setFont(WindowFont(*control.font));
+    setTextColour(box, control.colour);
     group = new QButtonGroup(box);
-    const auto rects = RadioGroupEntryRects(spec, box->fontMetrics().height());
+    const auto rects = RadioGroupEntryRects(control, box->fontMetrics().height());
     for (std::size_t i = 0; i < rects.size(); ++i) {
-        auto* entry = new QRadioButton(text(spec.entries[i]), box);
+        auto* entry = new QRadioButton(text(control.entries[i]), box);
         entry->setGeometry(rects[i].left, rects[i].top, rects[i].width, rects[i].height);
         group->addButton(entry, static_cast<int>(i));
     }
-    group->button(spec.initial)->setChecked(true);
+    group->button(control.initial)->setChecked(true);
     return box;
 }
 
-QPushButton* pictureButton(const ControlSpec& spec, QWidget* parent) {
-    auto* button = new QPushButton(QIcon(WindowPicture(spec.picture)), text(spec.caption), parent);
+QPushButton* pictureButton(const ControlEntry& control, QWidget* parent) {
+    auto* button = new QPushButton(QIcon(WindowPicture(control.picture)), text(control.caption), parent);
     button->setIconSize(QSize(24, 24));
     // Enter presses the button that has the focus: Enter starts a run while
     // Start holds the focus, and ends the program once a run has moved it to
@@ -59,29 +59,29 @@ QPushButton* pictureButton(const ControlSpec& spec, QWidget* parent) {
     return button;
 }
 
-QWidget* makeControl(const ControlSpec& spec, QWidget* parent, QButtonGroup*& group) {
-    switch (spec.kind) {
+QWidget* makeControl(const ControlEntry& control, QWidget* parent, QButtonGroup*& group) {
+    switch (control.kind) {
     case ControlKind::Frame:
-        return new QGroupBox(text(spec.caption), parent);
+        return new QGroupBox(text(control.caption), parent);
     case ControlKind::RadioGroup:
-        return radioGroup(spec, parent, group);
+        return radioGroup(control, parent, group);
     case ControlKind::ToolButton: {
         auto* button = new QToolButton(parent);
         button->setAutoRaise(true);
-        button->setIcon(QIcon(WindowPicture(spec.picture)));
+        button->setIcon(QIcon(WindowPicture(control.picture)));
         button->setIconSize(QSize(16, 16));
         return button;
     }
     case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(text(spec.caption), parent);
-        box->setChecked(spec.initial != 0);
+        auto* box = new QCheckBox(text(control.caption), parent);
+        box->setChecked(control.initial != 0);
         return box;
     }
     case ControlKind::PictureButton:
-        return pictureButton(spec, parent);
+        return pictureButton(control, parent);
     case ControlKind::RadioButton: {
-        auto* button = new QRadioButton(text(spec.caption), parent);
-        button->setChecked(spec.initial != 0);
+        auto* button = new QRadioButton(text(control.caption), parent);
+        button->setChecked(control.initial != 0);
         return button;
     }
     case ControlKind::SunkenStrip: {
@@ -89,18 +89,18 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, QButtonGroup*& gr
         strip->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         auto* line = new QFrame(strip);
         line->setFrameStyle(QFrame::VLine | QFrame::Sunken);
-        line->setGeometry(spec.split - 1, 1, 3, spec.rect.height - 2);
+        line->setGeometry(control.split - 1, 1, 3, control.rect.height - 2);
         return strip;
     }
     case ControlKind::Label: {
-        auto* label = new QLabel(text(spec.caption), parent);
+        auto* label = new QLabel(text(control.caption), parent);
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignCenter);
         return label;
     }
     case ControlKind::Gauge: {
         auto* bar = new QProgressBar(parent);
-        bar->setStyleSheet(GaugeStyleSheet(color(spec.colour)));
+        bar->setStyleSheet(GaugeStyleSheet(color(control.colour)));
         bar->setRange(0, 100);
         bar->setValue(0);
         bar->setFormat("0%");
@@ -108,14 +108,14 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, QButtonGroup*& gr
     }
     case ControlKind::ProductIcon: {
         auto* icon = new QLabel(parent);
-        icon->setPixmap(WindowPicture(spec.picture));
+        icon->setPixmap(WindowPicture(control.picture));
         icon->setCursor(Qt::PointingHandCursor);
-        icon->setToolTip(text(spec.tooltip));
+        icon->setToolTip(text(control.tooltip));
         return icon;
     }
     case ControlKind::Caption: {
-        auto* label = new QLabel(text(spec.caption), parent);
-        setTextColour(label, spec.colour);
+        auto* label = new QLabel(text(control.caption), parent);
+        setTextColour(label, control.colour);
         return label;
     }
     case ControlKind::TextBox: {
@@ -129,8 +129,8 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent, QButtonGroup*& gr
 
 }  // namespace
 
-void WindowControls::build(const WindowSpec& spec, QWidget* window) {
-    for (const ControlSpec& control : spec.controls) {
+void WindowControls::build(const WindowTable& table, QWidget* window) {
+    for (const ControlEntry& control : table.controls) {
         QWidget* parent = control.frame ? widgets_.at(*control.frame) : window;
         QButtonGroup* group = nullptr;
         QWidget* widget = makeControl(control, parent, group);
@@ -146,7 +146,7 @@ void WindowControls::build(const WindowSpec& spec, QWidget* window) {
         widgets_[control.id] = widget;
         if (group) groups_[control.id] = group;
     }
-    widgets_.at(spec.initialFocus)->setFocus();
+    widgets_.at(table.initialFocus)->setFocus();
 }
 
 }  // namespace orvel

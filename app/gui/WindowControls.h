@@ -1,5 +1,5 @@
-// A window's controls, made with Qt from its table (MainWindowSpec(),
-// QueryWindowSpec()) and found again by their ids.
+// A window's controls, made with Qt from its table (MainWindowTable(),
+// QueryWindowTable()) and found again by their ids.
 //
 // Positions come from the table as they are: Qt never mirrors a child's
 // geometry, so they hold in the right-to-left window too.  Each control's
@@ -18,9 +18,9 @@ namespace orvel {
 
 class WindowControls {
 public:
-    // Creates every control of `spec` on `window`, with its caption,
+    // Creates every control of `table` on `window`, with its caption,
     // picture, font, colour, reading direction and default.
-    void build(const WindowSpec& spec, QWidget* window);
+    void build(const WindowTable& table, QWidget* window);
 
     // The control of `id`, cast to the Qt class it was made as.
     template <class Widget>

@@ -47,10 +47,10 @@ void UseProgramLook() {
     icon.addPixmap(WindowPicture("program-64"));
     QApplication::setWindowIcon(icon);
     LoadWindowFonts();
-    QApplication::setFont(WindowFont(MainWindowSpec().font));
+    QApplication::setFont(WindowFont(MainWindowTable().font));
 }
 
-QFont WindowFont(const FontSpec& font) {
+QFont WindowFont(const FontChoice& font) {
     QStringList families{QString::fromUtf8(font.family.data(), static_cast<qsizetype>(font.family.size()))};
     if (font.family == "MS Sans Serif") families << "Microsoft Sans Serif";
     families << "DejaVu Sans" << "Noto Sans Arabic";

@@ -27,7 +27,7 @@ void LoadWindowFonts();
 
 // The font of a window table, with substitutes that draw Persian where the
 // family itself is missing.
-QFont WindowFont(const FontSpec& font);
+QFont WindowFont(const FontChoice& font);
 
 // A picture of the program's resources, by its name in WindowPictures()
 // ("program" has a 32 and a 64 pixel size: "program-32", "program-64").

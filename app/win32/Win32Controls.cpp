@@ -97,12 +97,12 @@ void registerClasses() {
     RegisterWin32Class(kPictureClass, pictureProcedure, IDC_HAND);
 }
 
-bool rightToLeft(const ControlSpec& spec) { return spec.reading == Reading::RightToLeft; }
+bool rightToLeft(const ControlEntry& control) { return control.reading == Reading::RightToLeft; }
 
 // Styles that make text read right to left without moving anything: the
 // reading order, the text against the right edge, and for check and radio
 // buttons the box on the right.
-DWORD readingExStyle(const ControlSpec& spec) { return rightToLeft(spec) ? WS_EX_RTLREADING : 0; }
+DWORD readingExStyle(const ControlEntry& control) { return rightToLeft(control) ? WS_EX_RTLREADING : 0; }
 
 HWND create(const wchar_t* windowClass, const std::wstring& text, DWORD style, DWORD exStyle, const Rect& rect,
             HWND parent, int commandId) {
@@ -114,22 +114,22 @@ HWND create(const wchar_t* windowClass, const std::wstring& text, DWORD style, D
 
 // A push button with its picture beside the caption; in a button that reads
 // right to left the picture stands on the right, as the eye starts there.
-void setButtonPicture(HWND button, const ControlSpec& spec, int size) {
-    HICON icon = Win32Picture(spec.picture, size, size);
+void setButtonPicture(HWND button, const ControlEntry& control, int size) {
+    HICON icon = Win32Picture(control.picture, size, size);
     if (!icon) return;
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32, 1, 0);
     ImageList_AddIcon(list, icon);
     BUTTON_IMAGELIST images{list, {6, 0, 6, 0},
-                            static_cast<UINT>(rightToLeft(spec) ? BUTTON_IMAGELIST_ALIGN_RIGHT
+                            static_cast<UINT>(rightToLeft(control) ? BUTTON_IMAGELIST_ALIGN_RIGHT
                                                                 : BUTTON_IMAGELIST_ALIGN_LEFT)};
     SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
 }
 
-void addTooltip(HWND tooltips, HWND tool, const ControlSpec& spec) {
-    std::wstring text = WideFromUtf8(spec.tooltip);
+void addTooltip(HWND tooltips, HWND tool, const ControlEntry& control) {
+    std::wstring text = WideFromUtf8(control.tooltip);
     TOOLINFOW info{};
     info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS | (rightToLeft(spec) ? TTF_RTLREADING : 0);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS | (rightToLeft(control) ? TTF_RTLREADING : 0);
     info.hwnd = GetParent(tool);
     info.uId = reinterpret_cast<UINT_PTR>(tool);
     info.lpszText = text.data();
@@ -138,15 +138,15 @@ void addTooltip(HWND tooltips, HWND tool, const ControlSpec& spec) {
 
 }  // namespace
 
-void Win32Controls::build(const WindowSpec& spec, HWND window) {
+void Win32Controls::build(const WindowTable& table, HWND window) {
     registerClasses();
-    spec_ = &spec;
-    HFONT windowFont = Win32Font(spec.font);
+    table_ = &table;
+    HFONT windowFont = Win32Font(table.font);
     HWND tooltips = nullptr;
     int nextId = kFirstCommandId;
 
-    for (const ControlSpec& control : spec.controls) {
-        const Rect rect = spec.clientRect(control);
+    for (const ControlEntry& control : table.controls) {
+        const Rect rect = table.clientRect(control);
         const std::wstring caption = WideFromUtf8(control.caption);
         const DWORD exStyle = readingExStyle(control);
         const DWORD alignment = rightToLeft(control) ? BS_RIGHT | BS_RIGHTBUTTON : BS_LEFT;
@@ -181,7 +181,7 @@ void Win32Controls::build(const WindowSpec& spec, HWND window) {
                 // Themed buttons ignore the text colour the window gives them.
                 if (control.colour != Rgb{}) SetWindowTheme(entry, L"", L"");
                 buttons.push_back(entry);
-                specs_[entry] = &control;
+                entryOfWindow_[entry] = &control;
                 commands_[entryId] = control.id;
             }
             break;
@@ -203,7 +203,7 @@ void Win32Controls::build(const WindowSpec& spec, HWND window) {
             break;
         case ControlKind::RadioButton: {
             // The first radio button after another kind of control starts a group.
-            const bool first = &control == &spec.controls.front() || (&control - 1)->kind != ControlKind::RadioButton;
+            const bool first = &control == &table.controls.front() || (&control - 1)->kind != ControlKind::RadioButton;
             handle = create(L"BUTTON", caption, BS_AUTORADIOBUTTON | alignment | (first ? WS_GROUP | WS_TABSTOP : 0),
                             exStyle, rect, window, id);
             if (control.initial) SendMessageW(handle, BM_SETCHECK, BST_CHECKED, 0);
@@ -253,7 +253,7 @@ void Win32Controls::build(const WindowSpec& spec, HWND window) {
         if (!handle) continue;
         SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         windows_[control.id] = handle;
-        specs_[handle] = &control;
+        entryOfWindow_[handle] = &control;
         commands_[id] = control.id;
     }
 }
@@ -263,8 +263,8 @@ std::optional<ControlId> Win32Controls::controlOf(int commandId) const {
     return std::nullopt;
 }
 
-const ControlSpec* Win32Controls::specOf(HWND child) const {
-    if (auto found = specs_.find(child); found != specs_.end()) return found->second;
+const ControlEntry* Win32Controls::entryOf(HWND child) const {
+    if (auto found = entryOfWindow_.find(child); found != entryOfWindow_.end()) return found->second;
     return nullptr;
 }
 
@@ -287,10 +287,10 @@ void Win32Controls::showGauge(ControlId gauge, const Gauge& state) const {
 }
 
 void Win32Controls::paintOnWindow(HDC dc) const {
-    if (!spec_) return;
-    for (const ControlSpec& control : spec_->controls) {
+    if (!table_) return;
+    for (const ControlEntry& control : table_->controls) {
         if (control.kind != ControlKind::SunkenStrip) continue;
-        const Rect rect = spec_->clientRect(control);
+        const Rect rect = table_->clientRect(control);
         RECT strip{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
         DrawEdge(dc, &strip, BDR_SUNKENOUTER, BF_RECT);
         RECT line{rect.left + control.split - 1, rect.top + 1, rect.left + control.split + 1, rect.top + rect.height - 1};

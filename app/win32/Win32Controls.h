@@ -1,5 +1,5 @@
 // A window's controls, made with the Win32 API from its table
-// (MainWindowSpec(), QueryWindowSpec()) and found again by their ids.
+// (MainWindowTable(), QueryWindowTable()) and found again by their ids.
 //
 // Every control is a child of the window itself, also the ones that stand
 // in a frame (the frame's offset is added), so that their notifications
@@ -24,8 +24,8 @@ namespace orvel {
 
 class Win32Controls {
 public:
-    // Creates every control of `spec` on `window`.
-    void build(const WindowSpec& spec, HWND window);
+    // Creates every control of `table` on `window`.
+    void build(const WindowTable& table, HWND window);
 
     // The control of `id` (a radio group's frame for a radio group).
     HWND get(ControlId id) const { return windows_.at(id); }
@@ -34,7 +34,7 @@ public:
     // The control (and, in a radio group, the entry) behind a command id.
     std::optional<ControlId> controlOf(int commandId) const;
     // The table's entry for a child window of this window, if it is one.
-    const ControlSpec* specOf(HWND child) const;
+    const ControlEntry* entryOf(HWND child) const;
 
     bool isChecked(HWND button) const;
     int selectedEntry(ControlId radioGroup) const;
@@ -44,10 +44,10 @@ public:
     void paintOnWindow(HDC dc) const;
 
 private:
-    const WindowSpec* spec_ = nullptr;
+    const WindowTable* table_ = nullptr;
     std::map<ControlId, HWND> windows_;
     std::map<ControlId, std::vector<HWND>> entries_;
-    std::map<HWND, const ControlSpec*> specs_;
+    std::map<HWND, const ControlEntry*> entryOfWindow_;
     std::map<int, ControlId> commands_;
 };
 

@@ -17,7 +17,7 @@ void UseWin32Look() {
     DisableProcessWindowsGhosting();
 }
 
-HFONT Win32Font(const FontSpec& font) {
+HFONT Win32Font(const FontChoice& font) {
     static std::map<std::tuple<std::string_view, int, bool>, HFONT> fonts;
     const auto key = std::make_tuple(font.family, font.pixelSize, font.bold);
     if (auto found = fonts.find(key); found != fonts.end()) return found->second;

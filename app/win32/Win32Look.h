@@ -24,7 +24,7 @@ namespace orvel {
 // labels and bars stay visible as they repaint.
 void UseWin32Look();
 
-HFONT Win32Font(const FontSpec& font);
+HFONT Win32Font(const FontChoice& font);
 // The picture of `name` at its size; null when it is not among the program's
 // resources.
 HICON Win32Picture(std::string_view name, int width, int height);

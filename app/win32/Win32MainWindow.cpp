@@ -22,19 +22,19 @@ bool isPushButton(HWND control) {
 
 Win32MainWindow::Win32MainWindow(const WindowServices& services) : handlers_(services, *this) {
     RegisterWin32Class(kWindowClass, DefWindowProcW, IDC_ARROW, nullptr, true);
-    const WindowSpec& spec = MainWindowSpec();
-    background_ = CreateSolidBrush(spec.background ? Win32Colour(*spec.background) : GetSysColor(COLOR_WINDOW));
+    const WindowTable& table = MainWindowTable();
+    background_ = CreateSolidBrush(table.background ? Win32Colour(*table.background) : GetSysColor(COLOR_WINDOW));
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int left = area.left + (area.right - area.left - spec.width) / 2;
-    const int top = area.top + (area.bottom - area.top - spec.height) / 2;
+    const int left = area.left + (area.right - area.left - table.width) / 2;
+    const int top = area.top + (area.bottom - area.top - table.height) / 2;
     window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_RTLREADING | WS_EX_RIGHT, kWindowClass,
-                              WideFromUtf8(spec.caption).c_str(), WS_CAPTION | WS_SYSMENU, left,
-                              top, spec.width, spec.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                              WideFromUtf8(table.caption).c_str(), WS_CAPTION | WS_SYSMENU, left,
+                              top, table.width, table.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     RouteMessagesTo(window_, this);
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Win32Font(spec.font)), FALSE);
-    controls_.build(spec, window_);
-    lastFocus_ = controls_.get(spec.initialFocus);
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Win32Font(table.font)), FALSE);
+    controls_.build(table, window_);
+    lastFocus_ = controls_.get(table.initialFocus);
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -82,7 +82,7 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         RECT client;
         GetClientRect(window_, &client);
         FillRect(dc, &client, background_);
-        if (MainWindowSpec().blackBorder) FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        if (MainWindowTable().blackBorder) FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         return 1;
     }
     case WM_PAINT: {
@@ -95,9 +95,9 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         auto dc = reinterpret_cast<HDC>(wParam);
-        const ControlSpec* spec = controls_.specOf(reinterpret_cast<HWND>(lParam));
-        SetTextColor(dc, spec ? Win32Colour(spec->colour) : RGB(0, 0, 0));
-        SetBkColor(dc, MainWindowSpec().background ? Win32Colour(*MainWindowSpec().background)
+        const ControlEntry* entry = controls_.entryOf(reinterpret_cast<HWND>(lParam));
+        SetTextColor(dc, entry ? Win32Colour(entry->colour) : RGB(0, 0, 0));
+        SetBkColor(dc, MainWindowTable().background ? Win32Colour(*MainWindowTable().background)
                                                    : GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(background_);
     }

@@ -1,4 +1,4 @@
-// The main window TForm1 on Win32: draws MainWindowSpec() and binds it to
+// The main window TForm1 on Win32: draws MainWindowTable() and binds it to
 // MainWindowHandlers.
 //
 // The window holds no behaviour of its own: its buttons, Enter and Esc call

@@ -18,14 +18,14 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 Win32QueryWindow::Win32QueryWindow(HWND mainWindow, Database& connection, MessageBoxes& messages)
     : owner_(mainWindow), handlers_(connection, messages, *this) {
     RegisterWin32Class(kWindowClass, DefWindowProcW, IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    const WindowSpec& spec = QueryWindowSpec();
-    RECT outer{0, 0, spec.width, spec.height};  // the client size, grown by the frame
+    const WindowTable& table = QueryWindowTable();
+    RECT outer{0, 0, table.width, table.height};  // the client size, grown by the frame
     AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    window_ = CreateWindowExW(kExStyle, kWindowClass, WideFromUtf8(spec.caption).c_str(), kStyle, 0, 0,
+    window_ = CreateWindowExW(kExStyle, kWindowClass, WideFromUtf8(table.caption).c_str(), kStyle, 0, 0,
                               outer.right - outer.left, outer.bottom - outer.top, mainWindow, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     RouteMessagesTo(window_, this);
-    controls_.build(spec, window_);
+    controls_.build(table, window_);
 }
 
 Win32QueryWindow::~Win32QueryWindow() {

@@ -1,4 +1,4 @@
-// The query window TFQuery on Win32: draws QueryWindowSpec() and binds it to
+// The query window TFQuery on Win32: draws QueryWindowTable() and binds it to
 // QueryWindowHandlers.
 //
 // Created hidden at start-up and shown modally over the main window: while
