@@ -4,8 +4,9 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <string>
+
+#include "app/WideText.h"
 
 #ifdef _WIN32
 #  ifndef NOMINMAX
@@ -26,23 +27,11 @@ constexpr const char* kRecordsFolderName = "orvel-updater";
 
 #ifdef _WIN32
 
-namespace {
-
-std::string toUtf8(const wchar_t* text, int length) {
-    if (length <= 0) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
-}  // namespace
-
 std::string LocalSystem::computerName() const {
     wchar_t buffer[256];
     DWORD size = 256;
     if (!GetComputerNameW(buffer, &size)) return {};
-    return toUtf8(buffer, static_cast<int>(size));
+    return Utf8FromWide({buffer, size});
 }
 
 std::filesystem::path LocalSystem::programDirectory() const {
@@ -70,7 +59,7 @@ std::filesystem::path UserRecordsFolder() {
 
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
     std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) arguments.push_back(toUtf8(argv[i], static_cast<int>(std::wcslen(argv[i]))));
+    for (int i = 1; i < argc; ++i) arguments.push_back(Utf8FromWide(argv[i]));
     return arguments;
 }
 

@@ -4,7 +4,8 @@
 // the directory of the running program, the user's records folder, the
 // environment, the process locale and, on Windows, the program's arguments.  The keyboard layout switch of the query window
 // has a file of its own, KeyboardLayout.cpp, so that programs without a
-// window do not link the Windows user-interface library.
+// window do not link the Windows user-interface library; the UTF-8 and
+// UTF-16 conversions of every Windows-only part are in WideText.h.
 #pragma once
 
 #include <filesystem>

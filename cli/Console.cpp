@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/WideText.h"
+
 #ifdef _WIN32
 #  ifndef NOMINMAX
 #    define NOMINMAX
@@ -26,9 +28,7 @@ void write(DWORD handleId, std::FILE* stream, std::string_view text) {
     HANDLE handle = GetStdHandle(handleId);
     DWORD mode = 0;
     if (consoleMode(handle, mode)) {
-        int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-        std::wstring wide(static_cast<std::size_t>(size), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+        const std::wstring wide = WideFromUtf8(text);
         std::fflush(stream);
         DWORD written = 0;
         WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);

@@ -1,51 +1,37 @@
-// The query window TFQuery: a statement text typed by the user, run on the
-// main window's connection, answered by a success or an error message.
+// The query window TFQuery on Qt: draws QueryWindowTable() and binds it to
+// QueryWindowHandlers.
 //
 // Created hidden at start-up and shown modally by the main window's query
-// button once the connection is open.  Each showing starts with an empty text
-// and switches the keyboard to the United States layout (Windows only; on
-// other systems the layout belongs to the desktop session and the switch does
-// nothing).  The text stays after a run, so it can be corrected and run again.
+// button once the connection is open; each showing runs FormShow (an empty
+// text, the United States keyboard layout where the system has one).
 #pragma once
 
 #include <QDialog>
 
-#include <functional>
-
-#include "app/Platform.h"
-#include "query/QueryRunner.h"
-
-class QPlainTextEdit;
-class QPushButton;
+#include "app/gui/WindowControls.h"
+#include "query/QueryWindowHandlers.h"
 
 namespace orvel {
 
-class MessageBoxes;
-
-class TFQuery : public QDialog {
+class TFQuery : public QDialog, public QueryWindowView {
     Q_OBJECT
 
 public:
-    // `runner` is the main window's: it holds the connection and the record
-    // of the current opening.
     TFQuery(QWidget* mainWindow, QueryRunner& runner, MessageBoxes& messages);
 
-    // Called each time the window is shown; tests replace it to see the call.
-    std::function<void()> activateKeyboardLayout = ActivateUsKeyboardLayout;
+    QueryWindowHandlers& handlers() noexcept { return handlers_; }
 
-public slots:
-    void BitBtn2Click();  // run the text
-    void BitBtn1Click();  // exit
+    std::string typedText() const override;
+    void setTypedText(std::string_view text) override;
+    void focusTypedText() override;
+    void closeWindow() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;  // FormShow
+    void showEvent(QShowEvent* event) override;
 
 private:
-    QueryRunner& runner_;
-    MessageBoxes& messages_;
-    QPlainTextEdit* Memo1;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
+    WindowControls controls_;
+    QueryWindowHandlers handlers_;
 };
 
 }  // namespace orvel

@@ -1,13 +1,20 @@
 // Runs orvel-updater-cli as a user runs it (the path comes from the build as
-// ORVEL_CLI_PATH) and collects its exit code and both output streams.
+// ORVEL_CLI_PATH) and collects its exit code and both output streams; or
+// starts it and leaves it running, for tests that act while it works.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,6 +28,11 @@ struct CliResult {
     std::string err;
 };
 
+inline std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 // `arguments` is shell text: words split by blanks, quotes as the shell reads them.
 inline CliResult RunCli(const std::string& arguments) {
     TempDir dir;
@@ -33,8 +45,7 @@ inline CliResult RunCli(const std::string& arguments) {
     for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.out.append(buffer.data(), n);
     const int status = pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err(errFile);
-    result.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+    result.err = FileText(errFile);
     return result;
 }
 
@@ -48,5 +59,61 @@ inline CliResult RunCli(const std::vector<std::string>& arguments) {
     }
     return RunCli(text);
 }
+
+// orvel-updater-cli started with these arguments (passed as they are, no
+// shell) and left running; its output streams go to files until wait()
+// collects them.  A process still running when the object goes is killed.
+class CliProcess {
+public:
+    explicit CliProcess(const std::vector<std::string>& arguments) {
+        std::vector<std::string> words{ORVEL_CLI_PATH};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (auto& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, outFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&files, 2, errFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int failed = posix_spawn(&pid_, argv.front(), &files, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&files);
+        if (failed) throw std::runtime_error("cannot start " + words.front());
+    }
+    ~CliProcess() {
+        if (exitCode_) return;
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+
+    // False once it has ended (then wait() returns at once).
+    bool running() {
+        if (exitCode_) return false;
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
+        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return false;
+    }
+
+    CliResult wait() {
+        if (!exitCode_) {
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        return {*exitCode_, FileText(outFile()), FileText(errFile())};
+    }
+
+private:
+    std::string outFile() const { return (dir_.path() / "stdout.txt").string(); }
+    std::string errFile() const { return (dir_.path() / "stderr.txt").string(); }
+
+    TempDir dir_;
+    pid_t pid_ = -1;
+    std::optional<int> exitCode_;
+};
 
 }  // namespace orvel::test

@@ -1,6 +1,8 @@
-// The texts errors become: the ErrorBox full stop and the query window form.
+// The texts errors become: the ErrorBox full stop and the query window form;
+// the direction a message box lays a text out in.
 #include <gtest/gtest.h>
 
+#include "app/MessageBoxes.h"
 #include "app/Messages.h"
 
 namespace orvel {
@@ -31,6 +33,22 @@ TEST(ErrorBoxText, AppendsAFullStopOnlyAfterCharactersAboveIt) {
 TEST(QueryErrorText, SeparatesClassAndMessageByALoneCarriageReturn) {
     EXPECT_EQ(QueryErrorText("OdbcError", "[SQLite]near \"SELEC\": syntax error (1)"),
               "Error class: OdbcError\rError message: [SQLite]near \"SELEC\": syntax error (1)");
+}
+
+TEST(ReadsRightToLeft, FollowsTheFirstLetter) {
+    const struct {
+        const char* text;
+        bool rightToLeft;
+    } cases[] = {
+        {"عمليات ارتقاء با موفقيت پايان پذيرفت", true},
+        {".دستور مورد نظر با موفقيت اجرا گرديد", true},  // punctuation first
+        {"۱۲ جدول", true},                               // Persian digits are no letters
+        {"[SQLite]unknown database dbo (1)", false},
+        {"Error class: OdbcError\rError message: خطا", false},
+        {"2008 SQL", false},
+        {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadsRightToLeft(c.text), c.rightToLeft) << c.text;
 }
 
 }  // namespace

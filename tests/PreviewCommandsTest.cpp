@@ -3,8 +3,6 @@
 // database must leave its file byte for byte as it was, and its directory
 // without new files (no journal).
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -61,18 +59,13 @@ protected:
     // Runs the command with --odbc `odbc` and checks that nothing was written.
     test::CliResult runOn(const std::string& odbc, Strings arguments) {
         const auto& path = paths.at(odbc);
-        const std::string before = contents(path);
+        const std::string before = test::FileText(path);
         const Strings filesBefore = filesBeside(path);
         arguments.insert(arguments.end(), {"--odbc", odbc});
         auto result = test::RunCli(arguments);
-        EXPECT_EQ(contents(path), before) << "the database file was written to by: " << arguments.front();
+        EXPECT_EQ(test::FileText(path), before) << "the database file was written to by: " << arguments.front();
         EXPECT_EQ(filesBeside(path), filesBefore) << arguments.front();
         return result;
-    }
-
-    static std::string contents(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     static Strings filesBeside(const std::filesystem::path& path) {

@@ -12,23 +12,21 @@ namespace orvel {
 
 namespace {
 
-void showMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, QString::fromUtf8(kApplicationTitle), MessageBoxDisplayText(text),
-                    QMessageBox::Ok, parent);
+void showMessageBox(QMessageBox::Icon icon, const std::string& text) {
+    QWidget* inFront = QApplication::activeModalWidget();
+    if (!inFront) inFront = QApplication::activeWindow();
+    QMessageBox box(icon, QString::fromUtf8(kApplicationTitle),
+                    MessageBoxDisplayText(QString::fromStdString(text)), QMessageBox::Ok, inFront);
     box.setTextFormat(Qt::PlainText);
-    box.setLayoutDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    box.setLayoutDirection(ReadsRightToLeft(text) ? Qt::RightToLeft : Qt::LeftToRight);
     box.exec();
 }
 
 }  // namespace
 
-void QtMessageBoxes::inform(QWidget* parent, const QString& text) {
-    showMessageBox(parent, QMessageBox::NoIcon, text);
-}
+void QtMessageBoxes::inform(const std::string& text) { showMessageBox(QMessageBox::NoIcon, text); }
 
-void QtMessageBoxes::showError(QWidget* parent, const QString& text) {
-    showMessageBox(parent, QMessageBox::Critical, text);
-}
+void QtMessageBoxes::showError(const std::string& text) { showMessageBox(QMessageBox::Critical, text); }
 
 std::optional<std::string> QtAccessFileDialog::chooseFile(const std::string& filter) {
     const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),

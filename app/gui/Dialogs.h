@@ -1,33 +1,23 @@
-// The dialogs the windows ask a person to answer: message boxes and the
-// Access file dialog.  The windows only talk to these interfaces, so tests
-// answer them without a person; the Qt classes here are what the program uses.
+// The dialogs a person answers, on Qt: message boxes and the Access file
+// dialog.  The handlers only know the interfaces (MessageBoxes,
+// AccessFileDialog), so tests answer them without a person.
 #pragma once
 
 #include <QString>
 
 #include "app/ConnectionSettings.h"
-
-class QWidget;
+#include "app/MessageBoxes.h"
 
 namespace orvel {
 
-class MessageBoxes {
-public:
-    virtual ~MessageBoxes() = default;
-    // A plain message box (no icon, one OK button); returns when dismissed.
-    virtual void inform(QWidget* parent, const QString& text) = 0;
-    // The ErrorBox: error icon, one OK button; returns when dismissed.
-    virtual void showError(QWidget* parent, const QString& text) = 0;
-};
-
-// Modal QMessageBoxes captioned with the application title.  The text is
-// shown as plain text (database messages may hold "<"), laid out in the
-// direction of its own first strong character, with a lone carriage return
-// breaking the line as it does on Windows.
+// Modal QMessageBoxes over the window in front, captioned with the
+// application title.  The text is shown as plain text (database messages may
+// hold "<"), laid out in the direction it reads in, with a lone carriage
+// return breaking the line as it does on Windows.
 class QtMessageBoxes : public MessageBoxes {
 public:
-    void inform(QWidget* parent, const QString& text) override;
-    void showError(QWidget* parent, const QString& text) override;
+    void inform(const std::string& text) override;
+    void showError(const std::string& text) override;
 };
 
 // OpenDialog1: a modal file-open dialog over the active window.

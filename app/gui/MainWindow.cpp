@@ -1,21 +1,17 @@
-// The main window's wiring: options, progress display, handlers, ErrorBox.
+// The main window's drawing and binding on Qt.
 #include "app/gui/MainWindow.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QToolButton>
 
 #include <algorithm>
 
-#include "app/Messages.h"
-#include "app/gui/Dialogs.h"
 #include "app/gui/WindowLook.h"
 #include "query/QueryWindow.h"
 
@@ -27,98 +23,89 @@ QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void showAtOnce(QLabel* label, std::string_view text) {
-    label->setText(fromUtf8(text));
-    label->repaint();
-}
-
-void showAtOnce(QProgressBar* bar, const Gauge& gauge) {
-    // A QProgressBar whose maximum is 0 turns into a busy indicator; a gauge
-    // with maximum 0 is an empty bar at 0 %.
-    bar->setRange(0, std::max(gauge.maximum(), 1));
-    bar->setValue(gauge.position());
-    bar->setFormat(QString::number(gauge.percent()) + '%');
-    bar->repaint();
-}
+// Swallows the keys and clicks handed to it while it is installed.
+class InputSink : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
 
 }  // namespace
 
-TForm1::TForm1(const WindowServices& services)
-    : messages_(services.messages),
-      progress_(*this),
-      settings_(services.system, services.openDialog),
-      driver_(services.connection, progress_, services.registry, *this, services.records),
-      queryRunner_(services.connection, services.records) {
-    setObjectName("TForm1");
-    setWindowTitle(QString::fromUtf8(
-        "به روز رساني بانک اطلاعاتي محصولات اورول سيستم ترنک _  DataBase Updater for Orvel System Tarnak's "
-        "productions"));
+TForm1::TForm1(const WindowServices& services) : handlers_(services, *this) {
+    const WindowTable& table = MainWindowTable();
+    setObjectName(fromUtf8(table.name));
+    setWindowTitle(fromUtf8(table.caption));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setLayoutDirection(Qt::RightToLeft);
-    setFont(TahomaFont(13));
+    setFont(WindowFont(table.font));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setFixedSize(kOuterSize);  // the frame is added once it is known (fitOuterFrame)
 
-    ui_ = BuildMainWindowControls(this);
-    connect(ui_.BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
-    connect(ui_.BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
-    connect(ui_.SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
+    controls_.build(table, this);
+    connect(controls_.get<QAbstractButton>(ControlId::BitBtn2), &QAbstractButton::clicked, this,
+            [this] { handlers_.BitBtn2Click(); });
+    connect(controls_.get<QAbstractButton>(ControlId::BitBtn3), &QAbstractButton::clicked, this,
+            [this] { handlers_.BitBtn3Click(); });
+    connect(controls_.get<QAbstractButton>(ControlId::SpeedButton1), &QAbstractButton::clicked, this,
+            [this] { handlers_.SpeedButton1Click(); });
 
     auto* Action1 = new QAction(this);
     Action1->setShortcut(Qt::Key_Escape);
-    connect(Action1, &QAction::triggered, this, &TForm1::BitBtn3Click);
+    connect(Action1, &QAction::triggered, this, [this] { handlers_.BitBtn3Click(); });
     addAction(Action1);
 }
 
 TForm1::~TForm1() = default;
 
-RunOptions TForm1::options() const {
-    RunOptions options;
-    options.productEntry = ui_.RadioGroup1->checkedId();
-    options.databaseKind = ui_.RadioButton2->isChecked()   ? DatabaseKind::SqlServer
-                           : ui_.RadioButton1->isChecked() ? DatabaseKind::Access
-                                                           : DatabaseKind::Oracle;
-    options.serverVersion = static_cast<ServerVersion>(ui_.RadioGroup2->checkedId());
-    options.local = ui_.CheckBox9->isChecked();
-    options.web = ui_.CheckWeb->isChecked();
-    return options;
+int TForm1::selectedEntry(ControlId radioGroup) const { return controls_.group(radioGroup)->checkedId(); }
+
+bool TForm1::isChecked(ControlId button) const { return controls_.get<QAbstractButton>(button)->isChecked(); }
+
+void TForm1::showText(ControlId label, std::string_view text) {
+    auto* widget = controls_.get<QLabel>(label);
+    widget->setText(fromUtf8(text));
+    widget->repaint();
 }
 
-void TForm1::tableNameChanged(std::string_view name) { showAtOnce(ui_.LNameTable, name); }
-void TForm1::fieldNameChanged(std::string_view name) { showAtOnce(ui_.LNameField, name); }
-void TForm1::tableGaugeChanged(const Gauge& gauge) { showAtOnce(ui_.TableGauge, gauge); }
-void TForm1::overallGaugeChanged(const Gauge& gauge) { showAtOnce(ui_.OverallGauge, gauge); }
-void TForm1::focusExitButton() { ui_.BitBtn3->setFocus(Qt::OtherFocusReason); }
-
-void TForm1::showSuccessMessage(const std::string& message) {
-    messages_.inform(this, fromUtf8(message));
+void TForm1::showGauge(ControlId gauge, const Gauge& state) {
+    auto* bar = controls_.get<QProgressBar>(gauge);
+    // A QProgressBar whose maximum is 0 turns into a busy indicator; a gauge
+    // with maximum 0 is an empty bar at 0 %.
+    bar->setRange(0, std::max(state.maximum(), 1));
+    bar->setValue(state.position());
+    bar->setFormat(QString::number(state.percent()) + '%');
+    bar->repaint();
 }
 
-void TForm1::showingErrors(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        messages_.showError(this, fromUtf8(ErrorBoxText(e.what())));
-    } catch (...) {
-        messages_.showError(this, fromUtf8(ErrorBoxText("An unknown error ended the operation")));
-    }
+void TForm1::giveFocus(ControlId control) { controls_.get<QWidget>(control)->setFocus(Qt::OtherFocusReason); }
+
+void TForm1::closeWindow() { close(); }
+
+void TForm1::showQueryWindow() {
+    if (queryWindow_) queryWindow_->exec();
 }
 
-void TForm1::BitBtn2Click() {
-    showingErrors([this] { driver_.BitBtn2Click(settings_); });
-}
-
-void TForm1::BitBtn3Click() { close(); }
-
-void TForm1::SpeedButton1Click() {
-    showingErrors([this] {
-        if (!queryRunner_.open(settings_, options())) return;
-        if (queryWindow_) queryWindow_->exec();
-        queryRunner_.close();
-    });
+void TForm1::discardQueuedInput() {
+    InputSink sink;
+    QApplication::instance()->installEventFilter(&sink);
+    QApplication::processEvents();
+    QApplication::instance()->removeEventFilter(&sink);
 }
 
 void TForm1::paintEvent(QPaintEvent*) {

@@ -47,22 +47,20 @@ void UseProgramLook() {
     icon.addPixmap(WindowPicture("program-64"));
     QApplication::setWindowIcon(icon);
     LoadWindowFonts();
-    QApplication::setFont(TahomaFont(13));
+    QApplication::setFont(WindowFont(MainWindowTable().font));
 }
 
-QFont TahomaFont(int pixelSize, bool bold) {
-    return pixelFont({"Tahoma", "DejaVu Sans", "Noto Sans Arabic"}, pixelSize, bold);
+QFont WindowFont(const FontChoice& font) {
+    QStringList families{QString::fromUtf8(font.family.data(), static_cast<qsizetype>(font.family.size()))};
+    if (font.family == "MS Sans Serif") families << "Microsoft Sans Serif";
+    families << "DejaVu Sans" << "Noto Sans Arabic";
+    return pixelFont(families, font.pixelSize, font.bold);
 }
 
-QFont MsSansSerifFont(int pixelSize) {
-    return pixelFont({"MS Sans Serif", "Microsoft Sans Serif", "DejaVu Sans", "Noto Sans Arabic"},
-                     pixelSize, false);
-}
-
-QPixmap WindowPicture(const QString& name) {
+QPixmap WindowPicture(std::string_view name) {
     static const bool initialised = (initWindowResources(), true);
     (void)initialised;
-    return QPixmap(":/icons/" + name + ".png");
+    return QPixmap(":/icons/" + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) + ".png");
 }
 
 QString GaugeStyleSheet(const QColor& fill) {

@@ -10,6 +10,10 @@
 #include <QPixmap>
 #include <QString>
 
+#include <string_view>
+
+#include "app/WindowLayout.h"
+
 namespace orvel {
 
 // The program-wide look, set once at start-up: the application title (the
@@ -21,12 +25,13 @@ void UseProgramLook();
 // the application (once; harmless when they are missing).
 void LoadWindowFonts();
 
-QFont TahomaFont(int pixelSize, bool bold = false);
-QFont MsSansSerifFont(int pixelSize);
+// The font of a window table, with substitutes that draw Persian where the
+// family itself is missing.
+QFont WindowFont(const FontChoice& font);
 
-// A picture of the program's resources: "start", "exit", "run", "query",
-// "product-0" .. "product-6", "program-32", "program-64".
-QPixmap WindowPicture(const QString& name);
+// A picture of the program's resources, by its name in WindowPictures()
+// ("program" has a 32 and a 64 pixel size: "program-32", "program-64").
+QPixmap WindowPicture(std::string_view name);
 
 // A bar that shows its percentage text, centred, over the whole bar (also in
 // a right-to-left window, where Fusion would otherwise leave the unfilled

@@ -18,13 +18,13 @@ using test::Utf8;
 TEST(QtMessageBoxes, AreCaptionedWithTheTitleAndHaveOneOkButton) {
     const struct {
         const char* what;
-        void (MessageBoxes::*show)(QWidget*, const QString&);
-        QString text;
+        void (MessageBoxes::*show)(const std::string&);
+        std::string text;
         QMessageBox::Icon icon;
         QString shown;
         Qt::LayoutDirection direction;
     } cases[] = {
-        {"success", &MessageBoxes::inform, Utf8(kRunSucceededMessage), QMessageBox::NoIcon,
+        {"success", &MessageBoxes::inform, std::string(kRunSucceededMessage), QMessageBox::NoIcon,
          Utf8(kRunSucceededMessage), Qt::RightToLeft},
         {"ErrorBox", &MessageBoxes::showError, "Invalid column name <CK>.", QMessageBox::Critical,
          "Invalid column name <CK>.", Qt::LeftToRight},
@@ -53,7 +53,7 @@ TEST(QtMessageBoxes, AreCaptionedWithTheTitleAndHaveOneOkButton) {
             seen->accept();
         });
         whileShown.start(0);
-        (boxes.*c.show)(nullptr, c.text);
+        (boxes.*c.show)(c.text);
         ASSERT_NE(seen, nullptr) << c.what;
         EXPECT_EQ(title, Utf8(kApplicationTitle)) << c.what;
         EXPECT_EQ(text, c.shown) << c.what;

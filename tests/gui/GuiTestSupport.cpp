@@ -51,7 +51,7 @@ WindowFixture::WindowFixture(CatalogueSnapshot start, const RunRecords* records)
       query(&form, form.queryRunner(), messages) {
     system.directory = programDirectory.path();
     form.setQueryWindow(&query);
-    query.activateKeyboardLayout = [this] { ++keyboardLayoutSwitches; };
+    query.handlers().activateKeyboardLayout = [this] { ++keyboardLayoutSwitches; };
 }
 
 void WindowFixture::show() {

@@ -30,8 +30,8 @@ class RecordingMessages : public MessageBoxes {
 public:
     std::vector<QString> informed, errors;
 
-    void inform(QWidget*, const QString& text) override { informed.push_back(text); }
-    void showError(QWidget*, const QString& text) override { errors.push_back(text); }
+    void inform(const std::string& text) override { informed.push_back(QString::fromStdString(text)); }
+    void showError(const std::string& text) override { errors.push_back(QString::fromStdString(text)); }
 };
 
 // Registers, for every step of `product`, a table step on a table of the

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +16,7 @@
 #include <QTest>
 
 #include "app/Messages.h"
+#include "app/StepLists.h"
 #include "gui/GuiTestSupport.h"
 
 namespace orvel {
@@ -202,6 +205,26 @@ TEST(MainWindow, AbortedSettingsChangeNothingAndShowNothing) {
         EXPECT_EQ(f.messages.informed.size(), c.runs ? 1u : 0u) << c.what;
         EXPECT_EQ(labelText(f, "LNameTable"), "نام جدول") << c.what;
     }
+}
+
+TEST(MainWindow, KeysPressedDuringARunAreThrownAwayNotActedOnAfterIt) {
+    WindowFixture f;
+    auto* start = f.control<QPushButton>("BitBtn2");
+    for (const auto& entry : StepListFor("Pelsa")) {
+        if (entry.isReconnectPoint()) continue;
+        // The run blocks the window; the user presses Space on Start again.
+        f.registry.add(std::string(entry.step), [start](SchemaOperations&) {
+            QCoreApplication::postEvent(start, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " "));
+            QCoreApplication::postEvent(start, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " "));
+        });
+    }
+    f.show();
+    f.selectProduct(2);
+    f.pressStart();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(f.db.openedWith().size(), 1u) << "a key pressed during the run started another run";
+    EXPECT_EQ(f.messages.informed, Texts{Utf8(kRunSucceededMessage)});
 }
 
 TEST(MainWindow, BrivoOpensTheConnectionAndSucceedsWithoutAStatement) {

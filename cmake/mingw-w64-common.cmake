@@ -1,15 +1,13 @@
-# Cross-builds for 64-bit Windows with mingw-w64 on Debian.
+# Cross-builds for Windows with mingw-w64 on Debian, for the processor named
+# by the toolchain file that includes this one (mingw-w64-i686.cmake,
+# mingw-w64-x86_64.cmake).
 #
 # The posix-thread variant of the compiler is named explicitly: the win32
 # variant lacks std::thread, std::mutex and std::future, and when both are
-# installed the unsuffixed x86_64-w64-mingw32-g++ is the win32 one.
-# Programs built here run under wine, so ctest can run them as they are.
-#
-#   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-posix.cmake ...
+# installed the unsuffixed <triple>-g++ is the win32 one.  Programs built
+# here run under wine, so ctest can run them as they are.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(ORVEL_MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${ORVEL_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${ORVEL_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${ORVEL_MINGW_TRIPLE}-windres)

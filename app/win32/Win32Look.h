@@ -1,0 +1,58 @@
+// How the Win32 windows look: fonts, pictures and colours from the window
+// tables, made once and kept for the program's life.
+//
+// Fonts ask for the Arabic character set, so that the system picks a face
+// that draws Persian (Tahoma does on Windows).  Pictures are the icons
+// compiled into the program as resources, one for each name of
+// WindowPictures(), numbered in that order from 1 (1 is the program icon).
+#pragma once
+
+#ifndef NOMINMAX
+#  define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "app/WindowLayout.h"
+
+namespace orvel {
+
+// Common controls (version 6, from the manifest), and no "not responding"
+// ghost window in place of the main window while a run blocks it, so the
+// labels and bars stay visible as they repaint.
+void UseWin32Look();
+
+HFONT Win32Font(const FontChoice& font);
+// The picture of `name` at its size; null when it is not among the program's
+// resources.
+HICON Win32Picture(std::string_view name, int width, int height);
+HICON Win32ProgramIcon(int size);
+
+inline COLORREF Win32Colour(const Rgb& rgb) {
+    return RGB(rgb.red, rgb.green, rgb.blue);
+}
+
+// The width and height of one line of `text` in `font`.
+SIZE Win32TextSize(HFONT font, const std::wstring& text);
+
+// Registers a window class of this program (again is harmless).  `cursor` is
+// a system cursor (IDC_ARROW, IDC_HAND); `background` null: the window
+// paints its own; `withProgramIcon`: the class carries the program icon.
+void RegisterWin32Class(const wchar_t* name, WNDPROC procedure, const wchar_t* cursor,
+                        HBRUSH background = nullptr, bool withProgramIcon = false);
+
+// Sends `window`'s messages to owner->handle(message, wParam, lParam) from
+// now on (those of its creation went to the class's DefWindowProcW).
+template <class Owner>
+LRESULT CALLBACK RouteToOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA))->handle(message, wParam, lParam);
+}
+template <class Owner>
+void RouteMessagesTo(HWND window, Owner* owner) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RouteToOwner<Owner>));
+}
+
+}  // namespace orvel

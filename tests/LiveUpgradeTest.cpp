@@ -1,0 +1,132 @@
+// Real upgrades by orvel-updater-cli on a live server, each product in an
+// empty scratch database: two runs in a row, held against what `plan`
+// predicts on the simulator; and a run whose server session is ended in the
+// middle, then repeated.
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "CliRunner.h"
+#include "LiveServer.h"
+
+namespace orvel {
+namespace {
+
+using Strings = std::vector<std::string>;
+using test::RunCli;
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// The catalogue a run of `product` on an empty database leaves, as `plan`
+// predicts it on the simulator, compared as the server compares names.
+CatalogueSnapshot predictedCatalogue(const std::string& product, const test::TempDir& dir) {
+    const auto file = dir.path() / (product + "-predicted.json");
+    const auto plan = RunCli(Strings{"plan", "--product", product, "--summary", "--catalog-out", file.string()});
+    EXPECT_EQ(plan.exitCode, 0) << plan.err;
+    return test::AsServerCompares(CatalogueSnapshot::Load(file));
+}
+
+// The catalogue of the live database, read by `snapshot`.
+CatalogueSnapshot readCatalogue(const std::string& odbc) {
+    const auto snapshot = RunCli(Strings{"snapshot", "--odbc", odbc});
+    EXPECT_EQ(snapshot.exitCode, 0) << snapshot.err;
+    return CatalogueSnapshot::FromJson(snapshot.out);
+}
+
+// What the runs made of the database: its catalogue less what it held when
+// new, compared as the server compares names.
+CatalogueSnapshot madeByTheRuns(const std::string& odbc, const CatalogueSnapshot& newDatabase) {
+    return test::AsServerCompares(test::WithoutServerObjects(readCatalogue(odbc), newDatabase));
+}
+
+test::CliResult upgrade(const std::string& product, const std::string& odbc, const std::filesystem::path& log) {
+    return RunCli(Strings{"upgrade", "--product", product, "--odbc", odbc, "--log", log.string()});
+}
+
+class LiveUpgrade : public testing::TestWithParam<const char*> {};
+
+TEST_P(LiveUpgrade, TwoRunsOnAnEmptyDatabaseSendWhatPlanPredictsAndEndAsPredicted) {
+    ORVEL_SKIP_WITHOUT_LIVE_SERVER();
+    const std::string product = GetParam();
+    test::ScratchDatabase scratch("orvel_live_" + lowerCase(product) + "_");
+    const std::string odbc = scratch.connectionString();
+    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    test::TempDir dir;
+
+    // The first run sends exactly the statements `plan` lists for an empty
+    // database: the simulator's answers were the server's.
+    const auto first = upgrade(product, odbc, dir.path() / "first.jsonl");
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(test::FileText(dir.path() / "first.jsonl"), RunCli(Strings{"plan", "--product", product}).out);
+
+    // The second run sends exactly what `plan` predicts from the catalogue the
+    // first one left: on an up-to-date database, the statements sent on every
+    // run and nothing else.
+    const auto predictedSecond = RunCli(Strings{"plan", "--product", product, "--odbc", odbc});
+    ASSERT_EQ(predictedSecond.exitCode, 0) << predictedSecond.err;
+    const auto second = upgrade(product, odbc, dir.path() / "second.jsonl");
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(test::FileText(dir.path() / "second.jsonl"), predictedSecond.out);
+
+    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue(product, dir).ToJson());
+}
+
+INSTANTIATE_TEST_SUITE_P(Products, LiveUpgrade, testing::Values("Pelsa", "Mornale", "Zorbex", "Kestin", "Tamrix2"),
+                         [](const auto& info) { return std::string(info.param); });
+
+int lineCount(const std::filesystem::path& file) {
+    const std::string text = test::FileText(file);
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunCompletesIt) {
+    ORVEL_SKIP_WITHOUT_LIVE_SERVER();
+    test::ScratchDatabase scratch("orvel_live_dropped_");
+    const std::string odbc = scratch.connectionString();
+    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    test::TempDir dir;
+    const auto log = dir.path() / "interrupted.jsonl";
+
+    // The office-automation run has no reconnect point, so the session ended
+    // here is not replaced before the run's next call.  The run is held
+    // (SIGSTOP) once its log shows the 40th of its 181 statements answered,
+    // its session is ended from a second connection, then it goes on.
+    constexpr int kStatementsBeforeTheEnd = 40, kStatementsOfAWholeRun = 181;
+    test::CliProcess run(Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--log", log.string()});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (lineCount(log) < kStatementsBeforeTheEnd && run.running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(run.running()) << "the run ended before its session could be: " << run.wait().err;
+    ASSERT_GE(lineCount(log), kStatementsBeforeTheEnd) << "the run sent too little within five minutes";
+    ASSERT_EQ(kill(run.pid(), SIGSTOP), 0);
+    EXPECT_EQ(scratch.sessions().size(), 1u);
+    scratch.endSessions();
+    ASSERT_EQ(kill(run.pid(), SIGCONT), 0);
+
+    const auto interrupted = run.wait();
+    EXPECT_EQ(interrupted.exitCode, 1) << interrupted.err;
+    // The last line is the driver's own message, as the error box shows it.
+    const std::string message = interrupted.err.substr(interrupted.err.rfind('\n', interrupted.err.size() - 2) + 1);
+    EXPECT_TRUE(message.starts_with("[")) << interrupted.err;
+    std::cout << "the interrupted run ended with: " << message;
+    EXPECT_EQ(interrupted.err.find("\xD9\x85\xD9\x88\xD9\x81\xD9\x82"), std::string::npos)  // "موفق": no success message
+        << interrupted.err;
+    EXPECT_GE(lineCount(log), kStatementsBeforeTheEnd);
+    EXPECT_LT(lineCount(log), kStatementsOfAWholeRun);
+
+    // Run again, it completes to what an uninterrupted run leaves.
+    const auto next = upgrade("Pelsa", odbc, dir.path() / "next.jsonl");
+    EXPECT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue("Pelsa", dir).ToJson());
+}
+
+}  // namespace
+}  // namespace orvel
