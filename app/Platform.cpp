@@ -45,10 +45,9 @@ std::filesystem::path LocalSystem::programDirectory() const {
 void UseUtf8Locale() { std::setlocale(LC_ALL, ".UTF-8"); }
 
 std::optional<std::string> EnvironmentText(const char* name) {
-    const std::wstring wideName(name, name + std::strlen(name));
-    const wchar_t* value = _wgetenv(wideName.c_str());
+    const wchar_t* value = _wgetenv(WideFromUtf8(name).c_str());
     if (!value) return std::nullopt;
-    return toUtf8(value, static_cast<int>(std::wcslen(value)));
+    return Utf8FromWide(value);
 }
 
 std::filesystem::path UserRecordsFolder() {
