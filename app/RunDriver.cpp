@@ -13,15 +13,17 @@ constexpr const char* kStageBeforeSteps = "before the first step";
 
 }  // namespace
 
-RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry,
-                     const OptionsSource& options, const RunRecords* records)
+RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
+                     const RunRecords* records, CatalogueReads reads)
     : db_(db),
       progress_(progress),
       registry_(registry),
       options_(options),
       records_(records),
       sent_(db, LoggingDatabase::Keep::None),
-      schema_(sent_, progress, [&options] { return options.options().databaseKind; }) {
+      picture_(sent_),
+      steps_(reads == CatalogueReads::Once ? static_cast<Database&>(picture_) : sent_),
+      schema_(steps_, progress, [&options] { return options.options().databaseKind; }) {
     sent_.onRecord = [this](const StatementRecord& statement) {
         if (record_) record_->statement(statement);
         if (onStatementSent) onStatementSent(statement);
@@ -65,6 +67,9 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
     sent_.setCurrentStep(std::nullopt);
     // A list this program cannot complete is refused before anything is sent.
     checkEveryStepRegistered(productId);
+    // Whatever was done on the connection since the last run (the query
+    // window sends past the picture) is read afresh.
+    picture_.invalidate();
     progress_.resetOverallGauge(schema_.CountTables());
 
     if (productId == "Tamrix2") schema_.DropTableIfPresent("LOGIN");
@@ -73,8 +78,8 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
         if (entry.isReconnectPoint()) {
             if (velora && options_.options().web) continue;
             stage_ = "reconnecting after " + stage_;
-            db_.close();
-            db_.open(connectionText);
+            steps_.close();
+            steps_.open(connectionText);
             continue;
         }
         const std::string step(entry.step);

@@ -8,6 +8,11 @@
 // Every statement of a run passes through the driver's own log, so the
 // driver writes the record of each run it starts (when the program keeps
 // records) and hands each statement to onStatementSent (`upgrade --log`).
+//
+// By default the schema operations ask a catalogue picture in front of that
+// log, which reads the catalogue once when a run starts and again after each
+// reconnect; asked to, the driver lets every operation ask the database
+// itself.  What the run sends is the same either way.
 #pragma once
 
 #include <functional>
@@ -18,6 +23,7 @@
 #include "app/RunOptions.h"
 #include "app/RunRecords.h"
 #include "app/StepRegistry.h"
+#include "schema/CataloguePicture.h"
 #include "schema/Database.h"
 #include "schema/Progress.h"
 #include "schema/SchemaOperations.h"
@@ -31,12 +37,18 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// How the run learns what the database holds.
+enum class CatalogueReads {
+    Once,            // one reading per connection, kept up to date by the picture
+    EveryOperation,  // a table or column list asked of the database by every operation
+};
+
 class RunDriver {
 public:
     // `records` (may be null: none kept) receives a record of every run
     // started by BitBtn2Click or RunWithConnectionText.
-    RunDriver(Database& db, Progress& progress, const StepRegistry& registry,
-              const OptionsSource& options, const RunRecords* records = nullptr);
+    RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
+              const RunRecords* records = nullptr, CatalogueReads reads = CatalogueReads::Once);
 
     // The Start button: settings, connection, then RunProduct, recorded.
     // Returns without doing anything when the settings were aborted.
@@ -69,6 +81,10 @@ private:
     const OptionsSource& options_;
     const RunRecords* records_;
     LoggingDatabase sent_;  // in front of db_: what the steps send passes here
+    CataloguePicture picture_;  // in front of sent_
+    // What the run asks, sends and reconnects through: the picture, or the
+    // log alone when every operation asks the database.
+    Database& steps_;
     SchemaOperations schema_;
     RecordWriter* record_ = nullptr;  // the record of the run under way, if any
     std::string stage_;               // where the run is, for the record of a failure

@@ -14,29 +14,22 @@ namespace orvel {
 
 namespace {
 
-// On a terminal one line redrawn for each name; otherwise a line when the
-// reading starts and one when it ends, so that logs stay short.
+// While the catalogue is read: on a terminal a line that is taken away
+// again when the reading ends; otherwise a line that stays, so that a log
+// shows where a slow or failed reading began.
 class ProgressLine {
 public:
-    explicit ProgressLine(bool redrawInPlace) : redrawInPlace_(redrawInPlace) {}
-
-    void show(std::size_t position, std::size_t entries, const std::string& name) {
-        if (redrawInPlace_) {
-            WriteStderr(fmt::format("\r\x1b[Kreading the catalogue: {} of {}  {}", position, entries, name));
-            lineOpen_ = true;
-        } else if (position == 1) {
-            WriteStderr(fmt::format("reading the catalogue: {} tables and views\n", entries));
-        }
+    explicit ProgressLine(bool redrawInPlace) : redrawInPlace_(redrawInPlace) {
+        WriteStderr(redrawInPlace_ ? "reading the catalogue..." : "reading the catalogue\n");
     }
-
-    void finish() {
-        if (lineOpen_) WriteStderr("\r\x1b[K");
-        lineOpen_ = false;
+    ~ProgressLine() {
+        if (redrawInPlace_) WriteStderr("\r\x1b[K");
     }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
 
 private:
     bool redrawInPlace_;
-    bool lineOpen_ = false;
 };
 
 std::size_t columnCount(const std::vector<CatalogueObject>& objects) {
@@ -55,19 +48,14 @@ std::optional<CatalogueSnapshot> ReadLiveCatalogue(const ConnectionOptions& o) {
         throw DatabaseError(e.errorClass(), std::string("Cannot connect to the database: ") + e.what(), e.sqlState(),
                             e.nativeCode());
     }
-    ProgressLine line(StderrIsTerminal());
     CatalogueSnapshot snapshot;
     try {
-        snapshot = ReadCatalogueSnapshot(ReadOnlyCatalogue(db), [&line](std::size_t position, std::size_t entries,
-                                                                        const std::string& name) {
-            line.show(position, entries, name);
-        });
+        ProgressLine line(StderrIsTerminal());
+        snapshot = ReadCatalogueSnapshot(ReadOnlyCatalogue(db));
     } catch (const DatabaseError& e) {
-        line.finish();
         throw DatabaseError(e.errorClass(), std::string("Cannot read the database's tables and columns: ") + e.what(),
                             e.sqlState(), e.nativeCode());
     }
-    line.finish();
     db.close();
     WriteStderr(fmt::format("read the catalogue: tables {}, views {}, columns {}\n", snapshot.tables.size(),
                             snapshot.views.size(), columnCount(snapshot.tables) + columnCount(snapshot.views)));

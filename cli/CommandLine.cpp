@@ -67,12 +67,30 @@ int commandConnectionText(const ConnectionOptions& o, bool odbcString, bool show
     return kSuccess;
 }
 
+// --catalogue-reads of upgrade and plan: its words and what they choose.
+struct CatalogueReadsOption {
+    std::string word = "once";
+
+    CatalogueReads reads() const { return word == "once" ? CatalogueReads::Once : CatalogueReads::EveryOperation; }
+};
+
+void addCatalogueReadsOption(CLI::App& command, CatalogueReadsOption& option) {
+    command
+        .add_option("--catalogue-reads", option.word,
+                    "once: read the catalogue when the connection opens and keep it up to date with what the run "
+                    "sends; every-operation: ask the database at every operation (for a database other programs "
+                    "change during the run)")
+        ->check(CLI::IsMember({"once", "every-operation"}))
+        ->capture_default_str();
+}
+
 struct PlanOptions {
     CatalogueSourceOptions source;
     std::string catalogOut;
     bool access = false;
     std::string format = "jsonl";
     bool summary = false;
+    CatalogueReadsOption reads;
 };
 
 // Plans on the simulator loaded with the catalogue of the source: nothing
@@ -98,7 +116,7 @@ int commandPlan(PlanOptions& o) {
     SilentDisplay display;
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
-    RunDriver driver(log, progress, registry, options);
+    RunDriver driver(log, progress, registry, options, nullptr, o.reads.reads());
     driver.onStepStarted = [&log](const std::string& step) { log.setCurrentStep(step); };
     const std::string simulated = "simulated catalogue";
     log.open(simulated);
@@ -128,7 +146,7 @@ int commandDrift(const CatalogueSourceOptions& o, const std::string& format) {
     return drift.nothingMissing() ? kSuccess : kDriftFound;
 }
 
-int commandUpgrade(const ConnectionOptions& o, const std::string& logFile) {
+int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, CatalogueReads reads) {
     std::ofstream logOut;
     if (!logFile.empty()) {
         logOut.open(PathFromUtf8(logFile), std::ios::binary);
@@ -140,7 +158,7 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile) {
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
     const RunRecords records = CommandLineRecords();
-    RunDriver driver(odbc, progress, registry, options, &records);
+    RunDriver driver(odbc, progress, registry, options, &records, reads);
     if (logOut.is_open())
         driver.onStatementSent = [&logOut](const StatementRecord& record) { logOut << ToLogLine(record) << std::flush; };
     try {
@@ -210,6 +228,7 @@ int RunCommandLine(std::vector<std::string> arguments) {
     plan->add_option("--format", planOptions.format, "Output form")
         ->check(CLI::IsMember({"jsonl", "sql"}))
         ->capture_default_str();
+    addCatalogueReadsOption(*plan, planOptions.reads);
 
     ConnectionOptions snapshotOptions;
     auto* snapshot = app.add_subcommand(
@@ -232,9 +251,11 @@ int RunCommandLine(std::vector<std::string> arguments) {
 
     ConnectionOptions upgradeOptions;
     std::string logFile;
+    CatalogueReadsOption upgradeReads;
     auto* upgrade = app.add_subcommand("upgrade", "Upgrade a product database");
     addConnectionOptions(*upgrade, upgradeOptions, true);
     upgrade->add_option("--log", logFile, "Write every statement sent as JSON lines to this file");
+    addCatalogueReadsOption(*upgrade, upgradeReads);
 
     ConnectionOptions execOptions;
     std::string sql, sqlFile;
@@ -295,7 +316,7 @@ int RunCommandLine(std::vector<std::string> arguments) {
         }
         if (upgrade->parsed()) {
             given(upgradeOptions);
-            return commandUpgrade(upgradeOptions, logFile);
+            return commandUpgrade(upgradeOptions, logFile, upgradeReads.reads());
         }
         if (exec->parsed()) {
             given(execOptions);

@@ -1,35 +1,30 @@
-// The catalogue snapshot of a database, read through its catalogue lists.
+// The catalogue snapshot of a database, made from one reading of it.
 #include "schema/CatalogueReader.h"
 
-#include "schema/SchemaOperations.h"
+#include <algorithm>
+
+#include "schema/NameMatching.h"
 
 namespace orvel {
 
-std::vector<ListedObject> ReadOnlyCatalogue::objects() {
-    auto objects = db_.listedObjects();
-    if (!objects)
-        throw DatabaseError("CatalogueError", "This database cannot tell its tables from its views");
-    return std::move(*objects);
-}
-
-CatalogueSnapshot ReadCatalogueSnapshot(ReadOnlyCatalogue catalogue, const SnapshotProgress& progress) {
+CatalogueSnapshot SnapshotOf(const CatalogueListing& listing) {
+    // Each name once, in list order; a table when any object of it is one.
     std::vector<ListedObject> entries;
-    std::vector<std::string> names;
-    for (auto& object : catalogue.objects()) {
-        if (!ContainsNameIgnoreCase(object.name, names)) {
-            names.push_back(object.name);
-            entries.push_back(std::move(object));
-            continue;
-        }
-        if (object.kind != ObjectKind::Table) continue;
-        for (auto& entry : entries)
-            if (ContainsNameIgnoreCase(object.name, {entry.name})) entry.kind = ObjectKind::Table;
+    for (const auto& object : listing.objects) {
+        auto entry = std::find_if(entries.begin(), entries.end(),
+                                  [&](const ListedObject& e) { return EqualIgnoringAsciiCase(e.name, object.name); });
+        if (entry == entries.end())
+            entries.push_back(object);
+        else if (object.kind == ObjectKind::Table)
+            entry->kind = ObjectKind::Table;
     }
     CatalogueSnapshot snapshot;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (progress) progress(i + 1, entries.size(), entries[i].name);
-        auto& group = entries[i].kind == ObjectKind::View ? snapshot.views : snapshot.tables;
-        group.push_back({entries[i].name, catalogue.columnNames(entries[i].name)});
+    for (const auto& entry : entries) {
+        auto& group = entry.kind == ObjectKind::View ? snapshot.views : snapshot.tables;
+        CatalogueObject object{entry.name, {}};
+        for (const auto& named : listing.columns)
+            if (EqualIgnoringAsciiCase(named.name, entry.name)) object.columns = named.columns;
+        group.push_back(std::move(object));
     }
     return snapshot;
 }

@@ -1,8 +1,9 @@
 // An in-memory database that knows tables, views and their columns.
 //
-// It answers the table and column lists from its catalogue, applies every
-// statement shape the steps send that creates or drops a table or view or
-// adds a column, and records every other statement without effect.  Like a
+// It answers the table and column lists from its catalogue (the whole
+// catalogue in one round trip too), applies every statement shape the steps
+// send that creates or drops a table or view or adds a column, and records
+// every other statement without effect.  Like a
 // server it rejects what cannot be applied (creating an existing table,
 // adding a column to a missing table or a second time, an unguarded drop of
 // a missing table).  It records every statement, counts round trips, can
@@ -32,12 +33,15 @@ public:
     std::vector<std::string> columnNames(const std::string& table) override;
     // The tables, then the views, as tableNames() lists them.
     std::optional<std::vector<ListedObject>> listedObjects() override;
+    CatalogueListing readCatalogue() override;
 
     const CatalogueSnapshot& catalogue() const noexcept { return catalogue_; }
     const std::vector<StatementRecord>& statements() const noexcept { return statements_; }
     void clearStatements() { statements_.clear(); }
     const std::vector<std::string>& openedWith() const noexcept { return openedWith_; }
     int closeCount() const noexcept { return closeCount_; }
+    // Every list asked for counts one: the table list, a column list, the
+    // whole catalogue.
     int catalogueReads() const noexcept { return catalogueReads_; }
 
     // Every later round trip (list or statement) waits this long first.
@@ -55,6 +59,9 @@ protected:
 
 private:
     void roundTrip();
+    void catalogueRoundTrip();
+    std::vector<ListedObject> objects() const;
+    std::vector<std::string> columnsOf(const std::string& table) const;
     void send(Sender via, const std::string& sql, const Parameters& parameters);
     void apply(const std::string& sql);
 

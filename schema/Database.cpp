@@ -1,8 +1,12 @@
-// Checks shared by every database implementation before a statement is sent,
-// and the class name an error is reported under.
+// What every database implementation shares: the checks before a statement
+// is sent, the class name an error is reported under, and the
+// whole-catalogue reading built from the per-name lists.
 #include "schema/Database.h"
 
+#include <unordered_set>
 #include <utility>
+
+#include "schema/NameMatching.h"
 
 namespace orvel {
 
@@ -28,6 +32,22 @@ void checkSendable(const Database& db, const std::string& sql) {
 }
 
 }  // namespace
+
+CatalogueListing ListingOf(std::vector<ListedObject> objects,
+                           const std::function<std::vector<std::string>(const std::string& name)>& columnsOf) {
+    CatalogueListing listing{std::move(objects), {}};
+    std::unordered_set<std::string> named;
+    for (const auto& object : listing.objects)
+        if (named.insert(FoldAsciiCase(object.name)).second)
+            listing.columns.push_back({object.name, columnsOf(object.name)});
+    return listing;
+}
+
+CatalogueListing Database::readCatalogue() {
+    auto objects = listedObjects();
+    if (!objects) throw DatabaseError("CatalogueError", "This database cannot tell its tables from its views");
+    return ListingOf(std::move(*objects), [this](const std::string& name) { return columnNames(name); });
+}
 
 void Database::execute(const std::string& sql) {
     checkSendable(*this, sql);

@@ -3,10 +3,12 @@
 // Everything above this interface (schema operations, table and object steps,
 // the run driver, the query window) sees only these operations.  The ODBC
 // adapter implements it against a real server; the catalogue simulator
-// implements it in memory for `plan` and for tests.  Every failure is a
-// DatabaseError, whatever the implementation.
+// implements it in memory for `plan` and for tests; decorators (the
+// statement log, the catalogue picture) sit in front of either.  Every
+// failure is a DatabaseError, whatever the implementation.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -54,9 +56,34 @@ enum class ObjectKind { Table, View };
 struct ListedObject {
     std::string name;
     ObjectKind kind = ObjectKind::Table;
+    // The schema the database lists it in; none when it has no schemas.
+    std::optional<std::string> schema;
 
     bool operator==(const ListedObject&) const = default;
 };
+
+// The columns columnNames(name) returns for one name of the table list.
+struct NamedColumns {
+    std::string name;
+    std::vector<std::string> columns;
+
+    bool operator==(const NamedColumns&) const = default;
+};
+
+// The whole catalogue in one reading: the table list as listedObjects()
+// gives it, and for each name on it (once, names equal but for the case of
+// A-Z counting as one, in list order) exactly what columnNames(name) would
+// return at that moment.
+struct CatalogueListing {
+    std::vector<ListedObject> objects;
+    std::vector<NamedColumns> columns;
+
+    bool operator==(const CatalogueListing&) const = default;
+};
+
+// The listing of a table list whose columns `columnsOf` gives, name by name.
+CatalogueListing ListingOf(std::vector<ListedObject> objects,
+                           const std::function<std::vector<std::string>(const std::string& name)>& columnsOf);
 
 class Database {
 public:
@@ -75,6 +102,13 @@ public:
     // The entries of tableNames() with their kinds, in the same order;
     // nothing when this database cannot tell tables from views.
     virtual std::optional<std::vector<ListedObject>> listedObjects() { return std::nullopt; }
+    // The table list and the columns of every name on it.  This default asks
+    // listedObjects(), then columnNames() once per name: right for any
+    // database that can tell tables from views, and what a decorator gets
+    // when it does not forward the call.  Implementations override it to
+    // read everything in one or two calls.  Throws when the database cannot
+    // tell tables from views.
+    virtual CatalogueListing readCatalogue();
 
     // Sends a statement text as one batch through the command object and
     // discards any result.  An empty text or a closed connection is refused

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "schema/SchemaOperations.h"
+#include "schema/NameMatching.h"
 #include "schema/SqlTokens.h"
 
 namespace orvel {

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "schema/Database.h"
-#include "schema/SchemaOperations.h"
+#include "schema/NameMatching.h"
 
 namespace orvel {
 

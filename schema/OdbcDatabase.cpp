@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #ifdef _WIN32
@@ -23,7 +24,7 @@
 #include <sqlext.h>
 
 #include "schema/NamedParameters.h"
-#include "schema/SchemaOperations.h"
+#include "schema/NameMatching.h"
 
 namespace orvel {
 
@@ -308,10 +309,59 @@ std::optional<std::vector<ListedObject>> OdbcDatabase::listedObjects() {
     while (statement.fetch()) {
         const auto type = statement.text(4);
         if (!type || !(ContainsNameIgnoreCase(*type, {"TABLE", "VIEW"}))) continue;
-        const ObjectKind kind = ContainsNameIgnoreCase(*type, {"VIEW"}) ? ObjectKind::View : ObjectKind::Table;
-        if (auto name = statement.text(3)) objects.push_back({std::move(*name), kind});
+        const ObjectKind kind = EqualIgnoringAsciiCase(*type, "VIEW") ? ObjectKind::View : ObjectKind::Table;
+        auto schema = statement.text(2);
+        if (schema && schema->empty()) schema.reset();
+        if (auto name = statement.text(3)) objects.push_back({std::move(*name), kind, std::move(schema)});
     }
     return objects;
+}
+
+CatalogueListing OdbcDatabase::readCatalogue() {
+    std::vector<ListedObject> objects = *listedObjects();
+    std::unordered_map<std::string, int> timesListed;  // by folded name
+    for (const auto& object : objects) ++timesListed[FoldAsciiCase(object.name)];
+
+    // Every column of every table in one call: "%" matches any name.
+    struct Rows {
+        std::vector<std::string> columns;
+        std::vector<std::optional<std::string>> schemas;
+    };
+    std::unordered_map<std::string, Rows> rowsOf;  // by folded name
+    bool everyColumnRead = true;
+    try {
+        Statement statement(openConnection(handles_->connection));
+        WideText everyName("%");
+        statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, everyName.data(),
+                                    static_cast<SQLSMALLINT>(everyName.length()), nullptr, 0),
+                        "SQLColumnsW");
+        while (statement.fetch()) {
+            const auto table = statement.text(3);
+            auto column = statement.text(4);
+            if (!table || !column || !timesListed.contains(FoldAsciiCase(*table))) continue;
+            auto schema = statement.text(2);
+            if (schema && schema->empty()) schema.reset();
+            Rows& rows = rowsOf[FoldAsciiCase(*table)];
+            if (std::find(rows.schemas.begin(), rows.schemas.end(), schema) == rows.schemas.end())
+                rows.schemas.push_back(std::move(schema));
+            rows.columns.push_back(std::move(*column));
+        }
+    } catch (const DatabaseError&) {
+        everyColumnRead = false;  // a driver that takes no pattern here
+    }
+
+    // A name is asked alone, as columnNames() asks: when the one call failed
+    // or gave nothing for it (a driver that does not return everything), and
+    // when it is listed more than once or its columns come from several
+    // schemas, for then the server's rules of which schema a name means may
+    // answer that name differently.
+    return ListingOf(std::move(objects), [&](const std::string& name) {
+        const std::string key = FoldAsciiCase(name);
+        auto rows = rowsOf.find(key);
+        if (everyColumnRead && rows != rowsOf.end() && timesListed[key] == 1 && rows->second.schemas.size() == 1)
+            return std::move(rows->second.columns);
+        return columnNames(name);
+    });
 }
 
 std::vector<std::string> OdbcDatabase::tableNames() {

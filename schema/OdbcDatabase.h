@@ -25,8 +25,11 @@ public:
 
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;
-    // TABLE_TYPE of each row of the table list.
+    // TABLE_TYPE and TABLE_SCHEM of each row of the table list.
     std::optional<std::vector<ListedObject>> listedObjects() override;
+    // The table list, then every column in one SQLColumns call with the
+    // pattern "%"; names that call cannot answer exactly are asked one by one.
+    CatalogueListing readCatalogue() override;
 
     // The drivers installed and the environment's driver choices.
     static OdbcDriverPreferences DriverPreferences();

@@ -5,38 +5,6 @@
 
 namespace orvel {
 
-namespace {
-
-char foldAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldAsciiLetter(a[i]) != foldAsciiLetter(b[i])) return false;
-    return true;
-}
-
-void eraseFirst(std::string& text, char c) {
-    if (auto at = text.find(c); at != std::string::npos) text.erase(at, 1);
-}
-
-}  // namespace
-
-bool ContainsNameIgnoreCase(std::string_view name, const std::vector<std::string>& names) {
-    bool found = false;
-    for (const auto& entry : names) found = equalIgnoringAsciiCase(name, entry) || found;
-    return found;
-}
-
-std::string ColumnTestName(std::string_view column) {
-    std::string name(column);
-    eraseFirst(name, '[');
-    eraseFirst(name, ']');
-    return name;
-}
-
 SchemaOperations::SchemaOperations(Database& db, Progress& progress, KindSource databaseKind)
     : db_(db), progress_(progress), databaseKind_(std::move(databaseKind)) {}
 

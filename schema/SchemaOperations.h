@@ -1,10 +1,12 @@
 // The idempotent schema operations every step is built from.
 //
-// Each operation first asks the open database what exists (a fresh name list
-// per call, nothing cached) and sends its statement only when it is still
-// needed, so a run can be repeated on a database of any older version.  The
-// operations drive the progress display and read the chosen database kind
-// live, as the window's option is read at the moment it is needed.
+// Each operation first asks the database it is given what exists (a fresh
+// name list per call: the connection itself, or the catalogue picture in
+// front of it, which answers as a reading at that moment would) and sends
+// its statement only when it is still needed, so a run can be repeated on a
+// database of any older version.  The operations drive the progress display
+// and read the chosen database kind live, as the window's option is read at
+// the moment it is needed.
 #pragma once
 
 #include <functional>
@@ -14,16 +16,10 @@
 
 #include "schema/Database.h"
 #include "schema/DatabaseKind.h"
+#include "schema/NameMatching.h"
 #include "schema/Progress.h"
 
 namespace orvel {
-
-// True when some entry equals `name`, folding only the ASCII letters A-Z.
-bool ContainsNameIgnoreCase(std::string_view name, const std::vector<std::string>& names);
-
-// The name a column is looked for under: its first "[" and its first "]"
-// removed, nothing else changed.
-std::string ColumnTestName(std::string_view column);
 
 class SchemaOperations {
 public:

@@ -73,6 +73,7 @@ public:
         return inner_.columnNames(table);
     }
     std::optional<std::vector<ListedObject>> listedObjects() override { return inner_.listedObjects(); }
+    CatalogueListing readCatalogue() override { return inner_.readCatalogue(); }
 
 protected:
     void doExecute(const std::string& sql) override;

@@ -58,6 +58,7 @@ public:
     std::vector<std::string> tableNames() override { return engine_.tableNames(); }
     std::vector<std::string> columnNames(const std::string& table) override { return engine_.columnNames(table); }
     std::optional<std::vector<ListedObject>> listedObjects() override { return engine_.listedObjects(); }
+    CatalogueListing readCatalogue() override { return engine_.readCatalogue(); }
 
 protected:
     void doExecute(const std::string& sql) override;

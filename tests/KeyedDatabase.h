@@ -102,6 +102,8 @@ public:
     bool isOpen() const override { return inner_.isOpen(); }
     std::vector<std::string> tableNames() override { return inner_.tableNames(); }
     std::vector<std::string> columnNames(const std::string& table) override { return inner_.columnNames(table); }
+    std::optional<std::vector<ListedObject>> listedObjects() override { return inner_.listedObjects(); }
+    CatalogueListing readCatalogue() override { return inner_.readCatalogue(); }
 
     // Ordered by table, then name.
     std::vector<KeyOrIndex> keysAndIndexes() const;

@@ -21,6 +21,7 @@
 
 #include "EngineAdaptedDatabase.h"
 #include "LiveServer.h"
+#include "OlderInsuranceOffice.h"
 #include "app/RunDriver.h"
 #include "app/StepLists.h"
 #include "schema/OdbcDatabase.h"
@@ -31,21 +32,6 @@ namespace orvel {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-// Columns an insurance-office database of an older version holds that the
-// objects read, or the table steps alter, and no table step adds; the steps
-// add the rest.
-constexpr const char* kOlderInsuranceOfficeTables[] = {
-    "create table SUDUR (SH_B nvarchar(50) NOT NULL PRIMARY KEY, TA_SUDUR nvarchar(10), CB int, NB nvarchar(100), "
-    "CTH int, NTH nvarchar(100), Pursant_Codu int, PURSANT_AD nvarchar(100), PURSANT_PERCENT float, "
-    "BASHLANISH nvarchar(10), QURTULUSH nvarchar(10), per_karmozd float, SH_R int, PER_MALIYAT float, "
-    "PER_AVAREZ float, per_kasr_karmozd float, SH_RP int, JMMaliyat money, SH_A int, SH_AP int, JMBIMEH money, "
-    "MAB_KARMOZD money, JJarimeh money, toz nvarchar(250))",
-    "create table A_PARDAKHT (SH_R int, TA nvarchar(10), JNAQD money, JCHEK money, JHAVALEH money, "
-    "JCHASHKHAS money, [TO] nvarchar(100))",
-    "create table P_TTHESAB (CTH int, CG int, NG nvarchar(50), NTH nvarchar(100), MOB nvarchar(20), MA money, "
-    "MN money, pursant_yuzda float, [TO] nvarchar(100))",
-};
 
 struct ProductRun {
     std::string error;  // empty when the run completed
@@ -112,7 +98,7 @@ protected:
 
     static void SetUpTestSuite() {
         if (!test::LiveServerConnection()) return;
-        velora = install("Velora", kOlderInsuranceOfficeTables);
+        velora = install("Velora", test::kOlderInsuranceOfficeTables);
         kestin = install("Kestin", {});
         for (const auto& bridge : bridges)
             std::cout << "bridged (" << bridge.difference << ") in step " << bridge.step << ": " << bridge.statement

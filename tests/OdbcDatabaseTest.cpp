@@ -7,11 +7,13 @@
 // KEHEH built from their code points, independent of any encoding.
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "schema/CataloguePicture.h"
 #include "schema/OdbcDatabase.h"
 
 namespace orvel {
@@ -89,6 +91,43 @@ TEST_F(SqliteOdbc, ListsTheColumnsOfOneTableOnly) {
         {"", {}},
     };
     for (const auto& c : cases) EXPECT_EQ(db.columnNames(c.table), c.columns) << c.table;
+}
+
+TEST_F(SqliteOdbc, ReadsTheWholeCatalogueAsNameByNameReadsWould) {
+    db.execute("create table Alpha(ID integer, Name text, [TO] integer, " + kPersianColumn + " real)");
+    db.execute("create view V_Alpha as select Name from Alpha");
+    db.execute("create table AXFASQ(Wrong integer)");
+    db.execute("create table A_FASQ(ID integer)");
+    db.execute("create table [P%1](ID integer)");
+    const CatalogueListing whole = db.readCatalogue();
+    // The default reading: the table list, then one column call per name.
+    EXPECT_EQ(whole, db.Database::readCatalogue());
+    EXPECT_EQ(whole.objects.size(), 5u);
+    EXPECT_EQ(whole.objects[1], (ListedObject{"V_Alpha", ObjectKind::View}));
+}
+
+TEST_F(SqliteOdbc, ThePictureAnswersAsTheDriverAfterEveryOperation) {
+    db.execute("attach database '" + (directory.path() / "test.db").string() + "' as dbo");
+    db.execute("create table AXFASQ(ID integer, Wrong integer)");
+    db.execute("create view V_Report as select ID from AXFASQ");
+    CataloguePicture picture(db);
+    test::RecordingDisplay display;
+    Progress progress(display);
+    SchemaOperations schema(picture, progress, [] { return DatabaseKind::SqlServer; });
+    const std::vector<std::function<void()>> operations = {
+        [&] { schema.CreateTableIfMissing("A_FASQ", "ID", "Integer PRIMARY KEY"); },
+        [&] { schema.AddColumnIfMissing("a_fasq", "[TO]", "Integer PRIMARY KEY"); },
+        [&] { schema.AddColumnIfMissing("A_FASQ", "Wrong", "nvarchar(50)"); },
+        [&] { schema.send("create view V_FASQ as select ID, [TO] from A_FASQ"); },
+        [&] { schema.send("drop view V_Report"); },
+        [&] { schema.DropTableIfPresent("AXFASQ"); },
+    };
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        operations[i]();
+        EXPECT_EQ(sorted(picture.tableNames()), sorted(db.tableNames())) << "after operation " << i + 1;
+        for (const auto& name : {"A_FASQ", "AXFASQ", "V_Report", "V_FASQ"})
+            EXPECT_EQ(picture.columnNames(name), db.columnNames(name)) << name << " after operation " << i + 1;
+    }
 }
 
 TEST_F(SqliteOdbc, ReadsLongAndPersianNamesExactly) {
