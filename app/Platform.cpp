@@ -13,9 +13,14 @@
 #    define NOMINMAX
 #  endif
 #  include <windows.h>
+#  include <fcntl.h>
+#  include <io.h>
+#  include <sys/stat.h>
 #else
+#  include <fcntl.h>
 #  include <unistd.h>
 #endif
+#include <cerrno>
 
 namespace orvel {
 
@@ -43,6 +48,18 @@ std::filesystem::path LocalSystem::programDirectory() const {
 }
 
 void UseUtf8Locale() { std::setlocale(LC_ALL, ".UTF-8"); }
+
+bool CreateNewFile(const std::filesystem::path& file, std::error_code& error) {
+    error.clear();
+    const int descriptor =
+        _wopen(file.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0) {
+        if (errno != EEXIST) error.assign(errno, std::generic_category());
+        return false;
+    }
+    _close(descriptor);
+    return true;
+}
 
 std::optional<std::string> EnvironmentText(const char* name) {
     const wchar_t* value = _wgetenv(WideFromUtf8(name).c_str());
@@ -91,6 +108,17 @@ std::filesystem::path UserRecordsFolder() {
     const auto home = EnvironmentText("HOME");
     if (!home || home->empty()) return {};
     return std::filesystem::path(*home) / ".local" / "state" / kRecordsFolderName;
+}
+
+bool CreateNewFile(const std::filesystem::path& file, std::error_code& error) {
+    error.clear();
+    const int descriptor = open(file.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        if (errno != EEXIST) error.assign(errno, std::generic_category());
+        return false;
+    }
+    close(descriptor);
+    return true;
 }
 
 void UseUtf8Locale() {

@@ -1,16 +1,18 @@
 // The few things the core asks of the operating system.
 //
 // Everything platform-specific lives in Platform.cpp: the computer's name,
-// the directory of the running program, the user's records folder, the
-// environment, the process locale and, on Windows, the program's arguments.  The keyboard layout switch of the query window
-// has a file of its own, KeyboardLayout.cpp, so that programs without a
-// window do not link the Windows user-interface library; the UTF-8 and
+// the directory of the running program, the user's records folder and the
+// making of a new file in it, the environment, the process locale and, on
+// Windows, the program's arguments.  The keyboard layout switch of the query
+// window has a file of its own, KeyboardLayout.cpp, so that programs without
+// a window do not link the Windows user-interface library; the UTF-8 and
 // UTF-16 conversions of every Windows-only part are in WideText.h.
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace orvel {
@@ -35,6 +37,11 @@ public:
 // in the user's own data folder, %LOCALAPPDATA% on Windows, $XDG_STATE_HOME
 // (or ~/.local/state) elsewhere.  Empty when the system names no such folder.
 std::filesystem::path UserRecordsFolder();
+
+// Makes `file` as a new empty file that only the user may read and write,
+// unless a file of that name exists: then false, with `error` clear.  Looking
+// and making are one step, so two programs never both make the same file.
+bool CreateNewFile(const std::filesystem::path& file, std::error_code& error);
 
 // An environment variable's value as UTF-8; nothing when it is not set.
 std::optional<std::string> EnvironmentText(const char* name);

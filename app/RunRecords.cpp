@@ -13,6 +13,7 @@
 #include <fmt/format.h>
 
 #include "app/Messages.h"
+#include "app/Platform.h"
 #include "schema/ConnectionText.h"
 #include "schema/Utf8Path.h"
 
@@ -278,11 +279,20 @@ RecordWriter RunRecords::start(const RecordHeader& header) const noexcept {
         if (!header.product.empty()) base += "-" + header.product;
         if (header.kind == RecordKind::Query) base += "-query";
         if (base == time.stamp) base += "-run";
+        // Records started in the same second, by this program or another at
+        // once, are told apart by a number; each name is claimed by making
+        // the file, so two runs never share one.
         std::string id = base;
-        for (int number = 2; std::filesystem::exists(folder_ / PathFromUtf8(id + std::string(kExtension)), error);
-             ++number)
+        auto file = folder_ / PathFromUtf8(id + std::string(kExtension));
+        for (int number = 2; !CreateNewFile(file, error); ++number) {
+            if (error) {
+                warn("the record \"" + Utf8FromPath(file) + "\" cannot be made (" + error.message() +
+                     "); the run goes on without it");
+                return {};
+            }
             id = base + "-" + std::to_string(number);
-        const auto file = folder_ / PathFromUtf8(id + std::string(kExtension));
+            file = folder_ / PathFromUtf8(id + std::string(kExtension));
+        }
         auto out = std::make_unique<std::ofstream>(file, std::ios::binary);
         if (!*out) {
             warn("the record \"" + Utf8FromPath(file) + "\" cannot be made (" + reasonOf(errno) +

@@ -5,6 +5,10 @@
 // the newest 200 are kept; and that no password reaches a record.
 #include <gtest/gtest.h>
 
+#include <latch>
+#include <set>
+#include <thread>
+
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
@@ -247,6 +251,33 @@ TEST(RunRecords, KeepsTheNewest200AndNothingElseIsTouched) {
     EXPECT_FALSE(records.fileOf("20100101-000000-Pelsa"));
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "notes.txt"));
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "20000101-000000-Pelsa.json"));
+}
+
+TEST(RunRecords, RecordsStartedAtOnceEachHaveAFileOfTheirOwn) {
+    // Runs of one product started in the same second, as by two programs at
+    // once, must not write into one file.
+    test::TempDir dir;
+    const RunRecords records(dir.path(), "orvel-test");
+    constexpr int kRuns = 12;
+    std::latch ready(kRuns);
+    std::vector<std::string> ids(kRuns);
+    {
+        std::vector<std::jthread> runs;
+        for (int i = 0; i < kRuns; ++i)
+            runs.emplace_back([&, i] {
+                ready.arrive_and_wait();
+                RecordWriter record = records.start({RecordKind::Run, "Pelsa"});
+                ids[i] = record.id();
+                record.succeeded();
+            });
+    }
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), std::size_t{kRuns});
+    for (const auto& kept : records.list()) {
+        const auto lines = jsonLines(*records.fileOf(kept.id));
+        ASSERT_EQ(lines.size(), 2u) << kept.id;
+        EXPECT_EQ(lines[1].value("result", ""), "success") << kept.id;
+    }
+    EXPECT_EQ(records.list().size(), std::size_t{kRuns});
 }
 
 TEST(RunRecords, ListsResultsAndRecordsWithoutALastLineAsUnfinished) {
