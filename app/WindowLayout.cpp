@@ -4,6 +4,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "app/Messages.h"
 #include "app/Products.h"
 
 namespace orvel {
@@ -108,7 +109,7 @@ WindowTable buildMainWindow() {
 
     c.push_back({Id::VersionCaption, "VersionCaption", K::Caption, {236, 369, 0, 0}, {}, "نسخه: ", rtl,
                  FontChoice{"Tahoma", 12, false}, kVersionColour});
-    c.push_back({Id::VersionNumber, "VersionNumber", K::Caption, {169, 369, 0, 0}, {}, "16.01.002", ltr,
+    c.push_back({Id::VersionNumber, "VersionNumber", K::Caption, {169, 369, 0, 0}, {}, std::string(kProgramVersion), ltr,
                  FontChoice{"Tahoma", 12, true}, kVersionColour});
     return window;
 }
