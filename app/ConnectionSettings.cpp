@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/Products.h"
+#include "schema/ConnectionText.h"
 #include "schema/Utf8Path.h"
 
 namespace orvel {
@@ -106,7 +107,7 @@ std::string ConnectionSettings::remoteConnectionText(const char* entry) const {
         if (fixed) {
             value = fixed;
         } else if (values.contains(key) && values[key].is_string()) {
-            value = values[key].get<std::string>();
+            value = ConnectionTextValue(values[key].get<std::string>());
         } else {
             throw SettingsError("The \"" + std::string(entry) + "\" entry of \"" + Utf8FromPath(file) +
                                 "\" lacks the text value \"" + key + "\"");
@@ -126,7 +127,7 @@ void ConnectionSettings::Button3Click(const RunOptions& options) {
                 return;
             }
             accessFileName_ = *file;
-            connectionText_ = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + accessFileName_ +
+            connectionText_ = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + ConnectionTextValue(accessFileName_) +
                               ";Persist Security Info=False; Jet OLEDB:Database Password=" +
                               kAccessDatabasePassword;
             return;

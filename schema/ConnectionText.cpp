@@ -1,5 +1,5 @@
 // Masking passwords in connection texts and messages; naming what a
-// connection text leads to.
+// connection text leads to; writing a value into one.
 #include "schema/ConnectionText.h"
 
 #include <array>
@@ -130,6 +130,19 @@ std::string MaskPasswords(std::string_view text) {
         at = valueEnd(text, valueStart);
     }
     return masked;
+}
+
+std::string ConnectionTextValue(std::string_view value) {
+    const bool plain = value.find(';') == std::string_view::npos &&
+                       (value.empty() || (value.front() != '"' && value.front() != '\'' &&
+                                          !isBlank(value.front()) && !isBlank(value.back())));
+    if (plain) return std::string(value);
+    std::string quoted = "\"";
+    for (const char c : value) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
 }
 
 ConnectionTarget DescribeConnectionText(std::string_view connectionText) {

@@ -1,5 +1,5 @@
 // Reading a connection text without opening it: hiding its passwords, and
-// naming the server, catalog or file it leads to.
+// naming the server, catalog or file it leads to; writing a value into one.
 //
 // Connection texts reach people in many places: records of runs, the
 // statement log, error messages that quote a text, `connection-text`.  Every
@@ -26,6 +26,12 @@ inline constexpr std::string_view kMaskedPassword = "***";
 // braces, or in single or double quotes; the whole of it goes, braces and
 // quotes included.
 std::string MaskPasswords(std::string_view text);
+
+// A value as a connection text of the settings must carry it: as it stands,
+// or, when it holds ";", begins with a quote, or begins or ends with a blank,
+// in double quotes with each double quote inside doubled, so that a password
+// or file name can neither end early nor add keys of its own.
+std::string ConnectionTextValue(std::string_view value);
 
 // Where a connection text leads, as far as the text says.
 struct ConnectionTarget {

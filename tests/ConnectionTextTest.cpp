@@ -50,9 +50,8 @@ TEST(MaskPasswords, HidesEveryFormOfPasswordValue) {
 
 TEST(MaskPasswords, NoPasswordSurvivesInAnyTextTheSettingsBuildOrAMessageQuotingIt) {
     // Passwords that a careless masker would cut short: braces, blanks,
-    // quotes.  (A ";" cannot be part of a value in these texts: they are
-    // written key=value without quoting.)
-    const std::string hostedPassword = "Pw0}1{23 4x";
+    // quotes, a ";" (which puts the value in quotes).
+    const std::string hostedPassword = "Pw0}1;{23 4x";
     const std::string webPassword = "W'eb9\"8";
     test::TempDir dir;
     dir.write(kRemoteConnectionsFile, nlohmann::json{{"Tamrix2Hosted",

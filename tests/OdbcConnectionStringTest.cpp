@@ -2,6 +2,10 @@
 // chosen, the keys renamed, and values that cannot add keys of their own.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include "TestSupport.h"
+#include "app/ConnectionSettings.h"
 #include "schema/Database.h"
 #include "schema/OdbcConnectionString.h"
 
@@ -113,6 +117,40 @@ TEST(ToOdbcConnectionString, RefusesTextsItCannotTranslate) {
             for (const auto& part : c.messageParts)
                 EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << c.what << ": " << e.what();
         }
+    }
+}
+
+TEST(ToOdbcConnectionString, ValuesOfTheSettingsReachTheDriverWhole) {
+    // A password from the remote connections file, or an Access file chosen
+    // in the dialog, holding what could end a value early or add a key.
+    const struct {
+        const char* what;
+        std::string value;
+        std::string expectedPart;
+    } cases[] = {
+        {"a password with \";\"", "p;Driver={Evil}", "PWD={p;Driver={Evil}}}"},
+        {"a password starting with a quote", "\"q'x", "PWD=\"q'x"},
+        {"a password with blanks around it", " pw ", "PWD={ pw }"},
+        {"a plain password", "Pw0123", "PWD=Pw0123"},
+        {"an Access file in a folder with \";\"", "/srv/a;b=c/Velora.mdb", "DBQ={/srv/a;b=c/Velora.mdb}"},
+    };
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        dir.write(kRemoteConnectionsFile, nlohmann::json{{"Tamrix2Hosted",
+                                                          {{"Password", c.value},
+                                                           {"User ID", "t2user"},
+                                                           {"Initial Catalog", "Tamrix2DB"},
+                                                           {"Data Source", "192.0.2.10"}}}}
+                                              .dump());
+        test::FakeSystem system;
+        system.directory = dir.path();
+        test::ScriptedDialog dialog;
+        dialog.answer = c.value;
+        ConnectionSettings settings(system, dialog);
+        const bool access = c.expectedPart.starts_with("DBQ");
+        ASSERT_TRUE(settings.Prepare(access ? RunOptions{2, DatabaseKind::Access} : RunOptions{1})) << c.what;
+        const std::string odbc = ToOdbcConnectionString(settings.ConnectionText(), installed(kEveryDriver));
+        EXPECT_NE(odbc.find(c.expectedPart + ";"), std::string::npos) << c.what << ": " << odbc;
     }
 }
 
