@@ -43,6 +43,7 @@ public:
     void open(const std::string& connectionText) override;
     void close() override;
     bool isOpen() const override { return connection_.isOpen(); }
+    std::optional<ServerIdentity> serverIdentity() const override { return connection_.serverIdentity(); }
 
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;
@@ -53,6 +54,8 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+    // A read changes no name: passed on, the picture kept.
+    std::vector<ResultSet> doReadResults(const std::string& sql) override { return connection_.readResults(sql); }
 
 private:
     // The columns of one name, as a column list of that name gives them;

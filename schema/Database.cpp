@@ -59,4 +59,13 @@ void Database::executeQuery(const std::string& sql, const Parameters& parameters
     doExecuteQuery(sql, parameters);
 }
 
+std::vector<ResultSet> Database::readResults(const std::string& sql) {
+    checkSendable(*this, sql);
+    return doReadResults(sql);
+}
+
+std::vector<ResultSet> Database::doReadResults(const std::string&) {
+    throw DatabaseError("ReadError", "This database keeps no rows to read: it holds a catalogue only");
+}
+
 }  // namespace orvel

@@ -81,6 +81,27 @@ struct CatalogueListing {
     bool operator==(const CatalogueListing&) const = default;
 };
 
+// One result set of a read: its column names and its rows, every value as
+// text in the database's own rendering (a NULL is nullopt).
+struct ResultSet {
+    using Row = std::vector<std::optional<std::string>>;
+
+    std::vector<std::string> columns;
+    std::vector<Row> rows;
+
+    bool operator==(const ResultSet&) const = default;
+};
+
+// What a database says it is, as the driver reports it when the connection
+// opens: the product ("Microsoft SQL Server", "ACCESS", "SQLite") and its
+// version ("11.00.3000").
+struct ServerIdentity {
+    std::string product;
+    std::string version;
+
+    bool operator==(const ServerIdentity&) const = default;
+};
+
 // The listing of a table list whose columns `columnsOf` gives, name by name.
 CatalogueListing ListingOf(std::vector<ListedObject> objects,
                            const std::function<std::vector<std::string>(const std::string& name)>& columnsOf);
@@ -94,6 +115,9 @@ public:
     virtual void open(const std::string& connectionText) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // What the open database says it is; nothing when closed or when it does
+    // not tell (the simulator).
+    virtual std::optional<ServerIdentity> serverIdentity() const { return std::nullopt; }
 
     // Tables and views of every schema, names only, in the provider's order.
     virtual std::vector<std::string> tableNames() = 0;
@@ -117,10 +141,18 @@ public:
     // Sends a query-object text whose `:name` markers are bound, by name, to
     // the given text parameters; returns no rows.
     void executeQuery(const std::string& sql, const Parameters& parameters = {});
+    // Asks a question that changes nothing (a SELECT, or a batch of them) and
+    // returns every result set it gives, in order; results without columns
+    // (row counts) are left out.  A read is no statement of a run: the
+    // statement log does not record it and the catalogue picture passes it
+    // on unread.  A database that holds no rows (the simulator) refuses it.
+    std::vector<ResultSet> readResults(const std::string& sql);
 
 protected:
     virtual void doExecute(const std::string& sql) = 0;
     virtual void doExecuteQuery(const std::string& sql, const Parameters& parameters) = 0;
+    // This default refuses: the database keeps no rows to read.
+    virtual std::vector<ResultSet> doReadResults(const std::string& sql);
 };
 
 }  // namespace orvel

@@ -222,6 +222,44 @@ public:
         while ((rc = SQLMoreResults(get())) != SQL_NO_DATA) check(rc, "SQLMoreResults");
     }
 
+    // Executes a read and collects every result set that has columns, in
+    // order.  As in executeAndDrain, SQL_NO_DATA from the execution may be
+    // followed by further results (a batch that starts with a declaration).
+    std::vector<ResultSet> readAll(WideText& sql) {
+        SQLRETURN rc = SQLExecDirectW(get(), sql.data(), static_cast<SQLINTEGER>(sql.length()));
+        std::vector<ResultSet> results;
+        const char* call = "SQLExecDirectW";
+        for (bool current = rc != SQL_NO_DATA;; current = true, call = "SQLMoreResults") {
+            if (current) {
+                check(rc, call);
+                SQLSMALLINT count = 0;
+                check(SQLNumResultCols(get(), &count), "SQLNumResultCols");
+                if (count > 0) results.push_back(currentResult(static_cast<SQLUSMALLINT>(count)));
+            }
+            if ((rc = SQLMoreResults(get())) == SQL_NO_DATA) break;
+        }
+        return results;
+    }
+
+    ResultSet currentResult(SQLUSMALLINT columns) const {
+        ResultSet result;
+        for (SQLUSMALLINT column = 1; column <= columns; ++column) result.columns.push_back(columnName(column));
+        while (fetch()) {
+            ResultSet::Row& row = result.rows.emplace_back();
+            for (SQLUSMALLINT column = 1; column <= columns; ++column) row.push_back(text(column));
+        }
+        return result;
+    }
+
+    std::string columnName(SQLUSMALLINT column) const {
+        SQLWCHAR name[256];
+        SQLSMALLINT length = 0;
+        check(SQLColAttributeW(get(), column, SQL_DESC_LABEL, name, sizeof name, &length, nullptr),
+              "SQLColAttributeW");
+        return toUtf8(name, std::min<std::size_t>(static_cast<std::size_t>(length) / sizeof(SQLWCHAR),
+                                                  std::size(name) - 1));
+    }
+
     bool fetch() const {
         const SQLRETURN rc = SQLFetch(get());
         if (rc == SQL_NO_DATA) return false;
@@ -258,6 +296,14 @@ const Connection& openConnection(const std::optional<Connection>& connection) {
     return *connection;
 }
 
+// A text the driver tells about the connection; empty when it does not.
+std::string infoText(const Connection& connection, SQLUSMALLINT info) {
+    SQLWCHAR text[256] = {};
+    SQLSMALLINT length = 0;
+    if (!succeeded(SQLGetInfoW(connection.get(), info, text, sizeof text, &length))) return {};
+    return toUtf8(text, std::min<std::size_t>(static_cast<std::size_t>(length) / sizeof(SQLWCHAR), std::size(text) - 1));
+}
+
 std::optional<std::string> environmentValue(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value) return std::nullopt;
@@ -272,6 +318,7 @@ struct OdbcDatabase::Handles {
     // The driver's escape for "_" and "%" in catalogue search patterns;
     // empty when it has none.
     std::string searchEscape;
+    ServerIdentity identity;
 };
 
 OdbcDatabase::OdbcDatabase() : handles_(std::make_unique<Handles>()) {}
@@ -287,11 +334,13 @@ void OdbcDatabase::open(const std::string& connectionText) {
         handles_->connection.reset();
         throw;
     }
-    SQLWCHAR escape[8] = {};
-    SQLSMALLINT length = 0;
-    handles_->searchEscape.clear();
-    if (succeeded(SQLGetInfoW(connection.get(), SQL_SEARCH_PATTERN_ESCAPE, escape, sizeof escape, &length)))
-        handles_->searchEscape = toUtf8(escape, std::min<std::size_t>(length / sizeof(SQLWCHAR), std::size(escape) - 1));
+    handles_->searchEscape = infoText(connection, SQL_SEARCH_PATTERN_ESCAPE);
+    handles_->identity = {infoText(connection, SQL_DBMS_NAME), infoText(connection, SQL_DBMS_VER)};
+}
+
+std::optional<ServerIdentity> OdbcDatabase::serverIdentity() const {
+    if (!isOpen()) return std::nullopt;
+    return handles_->identity;
 }
 
 void OdbcDatabase::close() { handles_->connection.reset(); }
@@ -425,6 +474,12 @@ void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& para
     }
     WideText text(marked);
     statement.executeAndDrain(text);
+}
+
+std::vector<ResultSet> OdbcDatabase::doReadResults(const std::string& sql) {
+    Statement statement(*handles_->connection);
+    WideText text(sql);
+    return statement.readAll(text);
 }
 
 OdbcDriverPreferences OdbcDatabase::DriverPreferences() {

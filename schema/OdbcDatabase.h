@@ -22,6 +22,8 @@ public:
     void open(const std::string& connectionText) override;
     void close() override;
     bool isOpen() const override;
+    // SQL_DBMS_NAME and SQL_DBMS_VER, as the driver answered when it opened.
+    std::optional<ServerIdentity> serverIdentity() const override;
 
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;
@@ -39,6 +41,7 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+    std::vector<ResultSet> doReadResults(const std::string& sql) override;
 
 private:
     struct Handles;

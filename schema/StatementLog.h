@@ -68,6 +68,7 @@ public:
     void open(const std::string& connectionText) override { inner_.open(connectionText); }
     void close() override { inner_.close(); }
     bool isOpen() const override { return inner_.isOpen(); }
+    std::optional<ServerIdentity> serverIdentity() const override { return inner_.serverIdentity(); }
     std::vector<std::string> tableNames() override { return inner_.tableNames(); }
     std::vector<std::string> columnNames(const std::string& table) override {
         return inner_.columnNames(table);
@@ -78,6 +79,7 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+    std::vector<ResultSet> doReadResults(const std::string& sql) override { return inner_.readResults(sql); }
 
 private:
     template <typename Send>

@@ -55,6 +55,7 @@ public:
     void open(const std::string& connectionText) override { engine_.open(connectionText); }
     void close() override { engine_.close(); }
     bool isOpen() const override { return engine_.isOpen(); }
+    std::optional<ServerIdentity> serverIdentity() const override { return engine_.serverIdentity(); }
     std::vector<std::string> tableNames() override { return engine_.tableNames(); }
     std::vector<std::string> columnNames(const std::string& table) override { return engine_.columnNames(table); }
     std::optional<std::vector<ListedObject>> listedObjects() override { return engine_.listedObjects(); }
@@ -63,6 +64,7 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+    std::vector<ResultSet> doReadResults(const std::string& sql) override { return engine_.readResults(sql); }
 
 private:
     // Sends `sql` as the program did; on a refusal that is a known difference,

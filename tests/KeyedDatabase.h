@@ -100,6 +100,7 @@ public:
     void open(const std::string& text) override { inner_.open(text); }
     void close() override { inner_.close(); }
     bool isOpen() const override { return inner_.isOpen(); }
+    std::optional<ServerIdentity> serverIdentity() const override { return inner_.serverIdentity(); }
     std::vector<std::string> tableNames() override { return inner_.tableNames(); }
     std::vector<std::string> columnNames(const std::string& table) override { return inner_.columnNames(table); }
     std::optional<std::vector<ListedObject>> listedObjects() override { return inner_.listedObjects(); }
@@ -111,6 +112,7 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+    std::vector<ResultSet> doReadResults(const std::string& sql) override { return inner_.readResults(sql); }
 
 private:
     template <typename Send>

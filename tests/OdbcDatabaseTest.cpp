@@ -190,6 +190,20 @@ TEST_F(SqliteOdbc, SendsPersianTextExactly) {
     EXPECT_THROW(db.execute("insert into Texts(V) values('" + kFarsiYehKaf + "')"), DatabaseError);
 }
 
+TEST_F(SqliteOdbc, ReadsEveryResultSetWithNullsAndPersianText) {
+    db.execute("create table T(ID int, V text)");
+    db.executeQuery("insert into T values(1, :v)", {{"v", kYehKeheh}});
+    db.execute("insert into T values(2, NULL)");
+    const auto results = db.readResults("select ID, V as Value from T order by ID");
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].columns, (Strings{"ID", "Value"}));
+    EXPECT_EQ(results[0].rows, (std::vector<ResultSet::Row>{{"1", kYehKeheh}, {"2", std::nullopt}}));
+    // A value longer than one fetch buffer arrives whole.
+    EXPECT_EQ(db.readResults("select printf('%.600c', 'x')")[0].rows[0][0], std::string(600, 'x'));
+    EXPECT_EQ(db.readResults("select ID from T where ID > 5")[0].rows.size(), 0u);
+    EXPECT_THROW(db.readResults("select Missing from T"), DatabaseError);
+}
+
 TEST_F(SqliteOdbc, RefusesEmptyTextsClosedConnectionsAndBadUtf8) {
     EXPECT_EQ(errorOf([&] { db.execute(""); }).errorClass(), "CommandTextError");
     EXPECT_EQ(errorOf([&] { db.execute("select '\xFF'"); }).errorClass(), "TextEncodingError");
@@ -199,6 +213,7 @@ TEST_F(SqliteOdbc, RefusesEmptyTextsClosedConnectionsAndBadUtf8) {
     EXPECT_EQ(errorOf([&] { db.executeQuery("select :a", {{"a", "1"}}); }).errorClass(), "ConnectionError");
     EXPECT_EQ(errorOf([&] { db.tableNames(); }).errorClass(), "ConnectionError");
     EXPECT_EQ(errorOf([&] { db.columnNames("T"); }).errorClass(), "ConnectionError");
+    EXPECT_EQ(errorOf([&] { db.readResults("select 1"); }).errorClass(), "ConnectionError");
     db.open(connectionString());
     EXPECT_TRUE(db.isOpen());
 }

@@ -108,6 +108,28 @@ TEST_F(LiveOdbcAdapter, StatementsThatReturnNothingSucceed) {
     EXPECT_FALSE(ContainsNameIgnoreCase("Quiet", db.tableNames()));
 }
 
+TEST_F(LiveOdbcAdapter, ReadsEveryResultSetOfABatch) {
+    // A batch that starts with a declaration (no result), then two result
+    // sets; Persian text and NULL come back as stored.
+    db.execute("create table dbo.Rows(ID int, V nvarchar(10))");
+    db.execute("insert into dbo.Rows values(1, N'" + kYehKeheh + "'), (2, NULL)");
+    const auto results = db.readResults(
+        "DECLARE @n int; SET @n = (SELECT COUNT(*) FROM dbo.Rows); "
+        "SELECT @n AS Counted; SELECT ID, V FROM dbo.Rows ORDER BY ID");
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].columns, Strings{"Counted"});
+    EXPECT_EQ(results[0].rows, std::vector<ResultSet::Row>{{"2"}});
+    EXPECT_EQ(results[1].rows, (std::vector<ResultSet::Row>{{"1", kYehKeheh}, {"2", std::nullopt}}));
+    EXPECT_THROW(db.readResults("SELECT Missing FROM dbo.Rows"), DatabaseError);
+}
+
+TEST_F(LiveOdbcAdapter, TellsWhichServerItIs) {
+    const auto identity = db.serverIdentity();
+    ASSERT_TRUE(identity.has_value());
+    EXPECT_NE(identity->product.find("SQL Server"), std::string::npos) << identity->product;
+    EXPECT_FALSE(identity->version.empty());
+}
+
 TEST_F(LiveOdbcAdapter, ACatalogueThatDoesNotExistIsRefusedWithTheServersMessage) {
     OdbcDatabase other;
     try {
