@@ -102,7 +102,8 @@ FixtureTable olderTable(const TableStep& step, const OlderVersion& version) {
         const ColumnEntry& entry = step.entries[i];
         if (entry.kind != EntryKind::Add) continue;
         const std::string name = upper(unbracketed(entry.column));
-        const bool keyed = statements.keyed.contains(name) || mentionsKey(entry.type);
+        const bool keyed = (statements.keyed.contains(name) || mentionsKey(entry.type)) &&
+                           !contains(version.filledByTheRun, step.table + "." + name);
         if (i % 2 == 0 || keyed || statements.altered.contains(name)) add(entry.column, entry.type, keyed);
     }
     return table;

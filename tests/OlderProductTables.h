@@ -32,6 +32,9 @@ struct OlderVersion {
     std::vector<std::string> leftEmpty;
     // Tables the older version has wherever they stand in the list.
     std::vector<std::string> alwaysPresent;
+    // "TABLE.COLUMN": columns a statement of the run keys that an older
+    // version left NULL in some rows, for the run to fill.
+    std::vector<std::string> filledByTheRun;
 };
 
 std::vector<FixtureTable> OlderProductTables(const OlderVersion& version);

@@ -215,10 +215,25 @@ std::vector<TableDump> DumpWhole(Database& database, const std::vector<std::stri
     return Dump(database, tables, selects);
 }
 
+namespace {
+
+// A value as a failure message shows it: quoted, a long one cut short with
+// its length, so that a row of the longest values stays readable.
+std::string shownValue(const std::optional<std::string>& value) {
+    if (!value) return "NULL";
+    constexpr int kShown = 12;
+    const std::string shown = leadingCharacters(*value, kShown);
+    if (shown.size() == value->size()) return "'" + *value + "'";
+    int characters = 0;
+    for (unsigned char c : *value) characters += (c & 0xC0) != 0x80;
+    return "'" + shown + "...' (" + std::to_string(characters) + " characters)";
+}
+
+}  // namespace
+
 std::string RowText(const ResultSet::Row& row) {
     std::string text = "(";
-    for (std::size_t i = 0; i < row.size(); ++i)
-        text += (i ? ", " : "") + (row[i] ? "'" + *row[i] + "'" : std::string("NULL"));
+    for (std::size_t i = 0; i < row.size(); ++i) text += (i ? ", " : "") + shownValue(row[i]);
     return text + ")";
 }
 
@@ -230,16 +245,29 @@ std::vector<ResultSet::Row> RowsAdded(const TableDump& before, const TableDump& 
 }
 
 std::string RowDifference(const TableDump& expected, const TableDump& actual) {
+    const auto& columns = actual.columns.empty() ? expected.columns : actual.columns;
+    auto lost = RowsAdded(actual, expected);
+    auto gained = RowsAdded(expected, actual);
     std::string difference;
-    auto header = [&] {
-        std::string columns;
-        for (const auto& column : actual.columns.empty() ? expected.columns : actual.columns)
-            columns += (columns.empty() ? "" : ", ") + column;
-        return actual.table + " (" + columns + ")";
-    };
-    for (const auto& row : RowsAdded(actual, expected)) difference += "  " + header() + " lost " + RowText(row) + "\n";
-    for (const auto& row : RowsAdded(expected, actual))
-        difference += "  " + header() + " holds instead " + RowText(row) + "\n";
+    // A row lost and a row gained with the same first value are one row
+    // whose other values changed: only those are shown.
+    for (auto was = lost.begin(); was != lost.end();) {
+        const auto now = std::find_if(gained.begin(), gained.end(),
+                                      [&](const ResultSet::Row& row) { return !row.empty() && row[0] == (*was)[0]; });
+        if (now == gained.end()) {
+            ++was;
+            continue;
+        }
+        difference += "  " + actual.table + " row " + columns.at(0) + " = " + shownValue((*was)[0]) + ":";
+        for (std::size_t i = 1; i < was->size(); ++i)
+            if ((*was)[i] != (*now)[i])
+                difference += " " + columns.at(i) + " was " + shownValue((*was)[i]) + ", is " + shownValue((*now)[i]) + ";";
+        difference += "\n";
+        gained.erase(now);
+        was = lost.erase(was);
+    }
+    for (const auto& row : lost) difference += "  " + actual.table + " lost " + RowText(row) + "\n";
+    for (const auto& row : gained) difference += "  " + actual.table + " gained " + RowText(row) + "\n";
     return difference;
 }
 

@@ -67,13 +67,16 @@ std::vector<TableDump> Dump(Database& database, const std::vector<std::string>& 
 // "SELECT * FROM t" for each table, in one batch.
 std::vector<TableDump> DumpWhole(Database& database, const std::vector<std::string>& tables);
 
-// The rows one dump holds and the other does not, one line each ("T: lost
-// (1, N'..', NULL)"); empty when both hold the same rows.
+// What differs between two dumps of a table, one line per row: a row whose
+// first value both hold with other values changed ("T row ID = '1': CK was
+// '2', is '7';"), a row lost, a row gained; empty when both hold the same
+// rows.
 std::string RowDifference(const TableDump& expected, const TableDump& actual);
 
 // The rows of `after` that `before` lacks (counted with repeats).
 std::vector<ResultSet::Row> RowsAdded(const TableDump& before, const TableDump& after);
 
+// "('1', NULL, 'يکی...' (50 characters))": long values cut short.
 std::string RowText(const ResultSet::Row& row);
 
 }  // namespace orvel::test
