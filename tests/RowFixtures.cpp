@@ -77,7 +77,8 @@ std::string sampleValue(const TypeParts& type, int row) {
     if (isText(b)) {
         const int length = type.length > 0 ? type.length : 300;
         if (row == 1) return "N''";
-        if (row == 3) return textLiteral(leadingCharacters(kOrdinaryText, length));
+        // The products keep dates as solar-calendar text of ten characters.
+        if (row == 3) return textLiteral(length == 10 ? "1403/12/30" : leadingCharacters(kOrdinaryText, length));
         std::string longest;
         for (int n = 0; n < length; ++n) longest += kPersianLetters[n % kPersianLetters.size()];
         return textLiteral(longest);

@@ -34,7 +34,8 @@ struct FixtureTable {
 std::string CreateStatement(const FixtureTable& table);
 
 // Rows of SQL literals, one per column: the longest values, the empty or
-// smallest ones, NULLs, and an ordinary row whose integers are 2.
+// smallest ones, NULLs, and an ordinary row (integers 2, a solar date in
+// ten-character text); key columns hold 1, 2, 3... or N'ک1', N'ک2'...
 std::vector<std::vector<std::string>> SampleRows(const FixtureTable& table);
 
 // Creates every table and inserts its sample rows, as one batch.
