@@ -89,10 +89,12 @@ std::vector<DataKeptCase> Cases() {
         // Every run drops LOGIN, rows and all, and makes it again empty.
         {.older = {.product = "Tamrix2", .alwaysPresent = {"LOGIN"}},
          .replaced = {{"LOGIN", "ID", {}}}},
-        // On the T-SQL engine A_FASQ stays empty: the engine cannot run the
-        // statement that numbers its empty SH_IDs (UPDATE t SET @v = col =
-        // @v + 1) over rows.  The tables a foreign key of the run points from stay empty too:
-        // their rows would need matching rows in the table the key names.
+        // The run names the accounts of group 2 (CG) policy holders, and
+        // drops P_Sanad_Type and seeds it with its ten rows.  On the T-SQL
+        // engine A_FASQ stays empty: the engine cannot run the statement that
+        // numbers its empty SH_IDs (UPDATE t SET @v = col = @v + 1) over
+        // rows.  The tables a foreign key of the run points from stay empty
+        // too: their rows would need matching rows in the table the key names.
         {.older = {.product = "Velora",
                    .olderTypes = {{"A_GHAVALEH.NA", "nvarchar(100)"}, {"A_GMSANDUQ.NA", "nvarchar(100)"},
                                   {"A_GMTHESAB.SA", "nvarchar(10)"}, {"P_TBIMEH.PER_KARMOZD", "money"},
