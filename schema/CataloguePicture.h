@@ -33,11 +33,33 @@
 namespace orvel {
 
 class CataloguePicture : public Database {
+    // The columns of one name, as a column list of that name gives them;
+    // `known` false when they must be asked for before they are used.
+    struct NameColumns {
+        std::string name;
+        std::vector<std::string> columns;
+        bool known = true;
+    };
+
 public:
+    // What the picture holds at one moment, kept to go back to.
+    class Held {
+        friend class CataloguePicture;
+        bool stale = true;
+        std::vector<ListedObject> objects;
+        std::unordered_map<std::string, NameColumns> columns;
+    };
+
     explicit CataloguePicture(Database& connection) : connection_(connection) {}
 
     // Forgets what it holds: the next question reads the catalogue again.
     void invalidate() { stale_ = true; }
+
+    // What it holds now, and going back to it: for a database that undid
+    // everything sent since (a transaction rolled back), the picture held
+    // then is exact again.
+    Held held() const;
+    void restore(Held held);
 
     // Opening and closing pass through and forget the picture.
     void open(const std::string& connectionText) override;
@@ -58,14 +80,6 @@ protected:
     std::vector<ResultSet> doReadResults(const std::string& sql) override { return connection_.readResults(sql); }
 
 private:
-    // The columns of one name, as a column list of that name gives them;
-    // `known` false when they must be asked for before they are used.
-    struct NameColumns {
-        std::string name;
-        std::vector<std::string> columns;
-        bool known = true;
-    };
-
     void readWhenStale();
     const std::vector<std::string>& columnsOf(const std::string& name);
     template <typename Send>
