@@ -199,10 +199,11 @@ SafetyCopy CopyAccessFile(const std::filesystem::path& file, const std::filesyst
 }
 
 SafetyCopy BackUpServerDatabase(Database& connection, const std::string& folder, std::string_view stamp) {
-    std::string catalog = "the database";
+    std::string shown = "of the database";
     try {
-        catalog = firstValue(connection, "SELECT DB_NAME()").value_or("");
-        if (catalog.empty()) refuse("of the database", "the server does not name the database of the connection");
+        const std::string catalog = firstValue(connection, "SELECT DB_NAME()").value_or("");
+        if (catalog.empty()) refuse(shown, "the server does not name the database of the connection");
+        shown = "of " + bracketed(catalog);
         const std::string path = serverPath(folder.empty() ? defaultBackupFolder(connection) : folder,
                                             SafetyCopyFileName(catalog, stamp, ".bak"));
         const bool modern = knowsCopyOnly(connection);
@@ -213,7 +214,7 @@ SafetyCopy BackUpServerDatabase(Database& connection, const std::string& folder,
         return {path, backupSize(connection, catalog, path),
                 modern ? "verified by the server with its checksums" : "verified by the server"};
     } catch (const DatabaseError& e) {
-        refuse("of " + bracketed(catalog), std::string("the server says: ") + e.what());
+        refuse(shown, std::string("the server says: ") + e.what());
     }
 }
 
