@@ -33,22 +33,9 @@
 namespace orvel {
 
 class CataloguePicture : public Database {
-    // The columns of one name, as a column list of that name gives them;
-    // `known` false when they must be asked for before they are used.
-    struct NameColumns {
-        std::string name;
-        std::vector<std::string> columns;
-        bool known = true;
-    };
-
 public:
     // What the picture holds at one moment, kept to go back to.
-    class Held {
-        friend class CataloguePicture;
-        bool stale = true;
-        std::vector<ListedObject> objects;
-        std::unordered_map<std::string, NameColumns> columns;
-    };
+    class Held;
 
     explicit CataloguePicture(Database& connection) : connection_(connection) {}
 
@@ -80,6 +67,14 @@ protected:
     std::vector<ResultSet> doReadResults(const std::string& sql) override { return connection_.readResults(sql); }
 
 private:
+    // The columns of one name, as a column list of that name gives them;
+    // `known` false when they must be asked for before they are used.
+    struct NameColumns {
+        std::string name;
+        std::vector<std::string> columns;
+        bool known = true;
+    };
+
     void readWhenStale();
     const std::vector<std::string>& columnsOf(const std::string& name);
     template <typename Send>
@@ -91,6 +86,13 @@ private:
     bool stale_ = true;
     std::vector<ListedObject> objects_;
     std::unordered_map<std::string, NameColumns> columns_;  // by FoldAsciiCase(name)
+};
+
+class CataloguePicture::Held {
+    friend class CataloguePicture;
+    bool stale = true;
+    std::vector<ListedObject> objects;
+    std::unordered_map<std::string, NameColumns> columns;
 };
 
 }  // namespace orvel
