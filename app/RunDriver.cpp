@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/RecordedOpening.h"
 #include "app/StepLists.h"
+#include "app/WholeSteps.h"
 
 namespace orvel {
 
@@ -44,6 +45,7 @@ void RunDriver::RunWithConnectionText(const std::string& productId, const std::s
 
 void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText) {
     record_ = &record;
+    if (onConnectionOpened) onConnectionOpened(record);
     try {
         RunProduct(productId, connectionText);
     } catch (const std::exception& e) {
@@ -86,7 +88,11 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
         stage_ = step;
         sent_.setCurrentStep(step);
         if (onStepStarted) onStepStarted(step);
-        (*registry_.find(step))(schema_);
+        const auto runStep = [this, &step] { (*registry_.find(step))(schema_); };
+        if (wholeSteps_)
+            RunAsOneTransaction(db_, picture_, runStep);
+        else
+            runStep();
     }
     if (velora) progress_.setOverallPosition(100);
 

@@ -13,6 +13,9 @@
 // log, which reads the catalogue once when a run starts and again after each
 // reconnect; asked to, the driver lets every operation ask the database
 // itself.  What the run sends is the same either way.
+//
+// Asked to, the driver runs each step as one transaction (WholeSteps.h);
+// the reconnect points fall between steps, so no transaction spans one.
 #pragma once
 
 #include <functional>
@@ -68,6 +71,12 @@ public:
     std::function<void(const std::string& step)> onStepStarted;
     // Called with every statement of a run as soon as the database answered.
     std::function<void(const StatementRecord& statement)> onStatementSent;
+    // Called once the connection of a recorded run is open, before anything
+    // is sent: what it writes to the record comes before the statements.
+    std::function<void(RecordWriter& record)> onConnectionOpened;
+
+    // Each step in one transaction, committed at its end (SQL Server only).
+    void setWholeSteps(bool whole) noexcept { wholeSteps_ = whole; }
 
     SchemaOperations& schema() noexcept { return schema_; }
 
@@ -88,6 +97,7 @@ private:
     SchemaOperations schema_;
     RecordWriter* record_ = nullptr;  // the record of the run under way, if any
     std::string stage_;               // where the run is, for the record of a failure
+    bool wholeSteps_ = false;
 };
 
 }  // namespace orvel

@@ -206,6 +206,10 @@ void RecordWriter::write(const nlohmann::ordered_json& line) {
     if (!*out_) giveUp(reasonOf(errno));
 }
 
+void RecordWriter::note(const nlohmann::ordered_json& line) noexcept {
+    attempt([&] { write(line); });
+}
+
 void RecordWriter::statement(const StatementRecord& record) noexcept {
     attempt([&] {
         ++statements_;

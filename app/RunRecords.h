@@ -62,6 +62,9 @@ public:
     // The record's id; empty when nothing is being written.
     const std::string& id() const noexcept { return id_; }
 
+    // A line about the run itself that is no statement of it (the safety
+    // copy made before it), written as it is.
+    void note(const nlohmann::ordered_json& line) noexcept;
     // A statement of a run, as the database answered it.
     void statement(const StatementRecord& record) noexcept;
     // A query-window statement with the text the window showed.

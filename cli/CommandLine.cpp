@@ -14,6 +14,7 @@
 #include "app/Messages.h"
 #include "app/Products.h"
 #include "app/RunDriver.h"
+#include "app/SafetyCopy.h"
 #include "app/StepLists.h"
 #include "cli/CatalogueSource.h"
 #include "cli/ConnectionOptions.h"
@@ -146,19 +147,62 @@ int commandDrift(const CatalogueSourceOptions& o, const std::string& format) {
     return drift.nothingMissing() ? kSuccess : kDriftFound;
 }
 
-int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, CatalogueReads reads) {
+// The guards of `upgrade` against a run that stops half-way.
+struct UpgradeGuards {
+    CLI::Option* safetyCopyOption = nullptr;
+    std::string safetyCopyFolder;  // empty: the default folder of the kind
+    bool wholeSteps = false;
+
+    bool safetyCopy() const { return safetyCopyOption && safetyCopyOption->count() > 0; }
+};
+
+void addUpgradeGuardOptions(CLI::App& upgrade, UpgradeGuards& guards) {
+    guards.safetyCopyOption =
+        upgrade
+            .add_option("--safety-copy", guards.safetyCopyFolder,
+                        "Before anything is sent, copy the database: a verified copy-only backup into DIR on "
+                        "the server (default: its default backup folder), or a copy of the Access file (default: "
+                        "beside it); the run stops when the copy cannot be made")
+            ->expected(0, 1)
+            ->type_name("[DIR]");
+    upgrade.add_flag("--whole-steps", guards.wholeSteps,
+                     "SQL Server: run each step as one transaction, rolled back when a statement is refused or "
+                     "the connection drops");
+}
+
+int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, CatalogueReads reads,
+                   const UpgradeGuards& guards) {
+    if (guards.wholeSteps && o.kind != "sqlserver")
+        throw UsageError("--whole-steps runs steps as transactions of SQL Server; it cannot be used with --kind " +
+                         o.kind);
     std::ofstream logOut;
     if (!logFile.empty()) {
         logOut.open(PathFromUtf8(logFile), std::ios::binary);
         if (!logOut) throw UsageError("cannot write the log file \"" + logFile + "\"");
     }
     OdbcDatabase odbc;
+    std::optional<SafetyCopyingDatabase> copying;
+    if (guards.safetyCopy()) {
+        copying.emplace(odbc, guards.safetyCopyFolder);
+        // The copy is named on standard error and, before the statements,
+        // as the first line of the log.
+        copying->onMade = [&logOut](const SafetyCopy& copy) {
+            WriteStderr("orvel-updater-cli: " + DescribeSafetyCopy(copy) + "\n");
+            if (logOut.is_open()) logOut << JsonLine(SafetyCopyJson(copy)) << std::flush;
+        };
+    }
+    Database& connection = copying ? static_cast<Database&>(*copying) : odbc;
     FixedOptions options(o.runOptions());
     ConsoleDisplay display(StderrIsTerminal());
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
     const RunRecords records = CommandLineRecords();
-    RunDriver driver(odbc, progress, registry, options, &records, reads);
+    RunDriver driver(connection, progress, registry, options, &records, reads);
+    driver.setWholeSteps(guards.wholeSteps);
+    if (copying)
+        driver.onConnectionOpened = [&copying](RecordWriter& record) {
+            if (copying->made()) record.note(SafetyCopyJson(*copying->made()));
+        };
     if (logOut.is_open())
         driver.onStatementSent = [&logOut](const StatementRecord& record) { logOut << ToLogLine(record) << std::flush; };
     try {
@@ -256,6 +300,8 @@ int RunCommandLine(std::vector<std::string> arguments) {
     addConnectionOptions(*upgrade, upgradeOptions, true);
     upgrade->add_option("--log", logFile, "Write every statement sent as JSON lines to this file");
     addCatalogueReadsOption(*upgrade, upgradeReads);
+    UpgradeGuards upgradeGuards;
+    addUpgradeGuardOptions(*upgrade, upgradeGuards);
 
     ConnectionOptions execOptions;
     std::string sql, sqlFile;
@@ -316,7 +362,7 @@ int RunCommandLine(std::vector<std::string> arguments) {
         }
         if (upgrade->parsed()) {
             given(upgradeOptions);
-            return commandUpgrade(upgradeOptions, logFile, upgradeReads.reads());
+            return commandUpgrade(upgradeOptions, logFile, upgradeReads.reads(), upgradeGuards);
         }
         if (exec->parsed()) {
             given(execOptions);

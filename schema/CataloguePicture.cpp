@@ -27,6 +27,20 @@ void CataloguePicture::close() {
     connection_.close();
 }
 
+CataloguePicture::Held CataloguePicture::held() const {
+    Held held;
+    held.stale = stale_;
+    held.objects = objects_;
+    held.columns = columns_;
+    return held;
+}
+
+void CataloguePicture::restore(Held held) {
+    stale_ = held.stale;
+    objects_ = std::move(held.objects);
+    columns_ = std::move(held.columns);
+}
+
 void CataloguePicture::readWhenStale() {
     if (!stale_) return;
     CatalogueListing listing = connection_.readCatalogue();

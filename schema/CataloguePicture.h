@@ -34,10 +34,19 @@ namespace orvel {
 
 class CataloguePicture : public Database {
 public:
+    // What the picture holds at one moment, kept to go back to.
+    class Held;
+
     explicit CataloguePicture(Database& connection) : connection_(connection) {}
 
     // Forgets what it holds: the next question reads the catalogue again.
     void invalidate() { stale_ = true; }
+
+    // What it holds now, and going back to it: for a database that undid
+    // everything sent since (a transaction rolled back), the picture held
+    // then is exact again.
+    Held held() const;
+    void restore(Held held);
 
     // Opening and closing pass through and forget the picture.
     void open(const std::string& connectionText) override;
@@ -77,6 +86,13 @@ private:
     bool stale_ = true;
     std::vector<ListedObject> objects_;
     std::unordered_map<std::string, NameColumns> columns_;  // by FoldAsciiCase(name)
+};
+
+class CataloguePicture::Held {
+    friend class CataloguePicture;
+    bool stale = true;
+    std::vector<ListedObject> objects;
+    std::unordered_map<std::string, NameColumns> columns;
 };
 
 }  // namespace orvel

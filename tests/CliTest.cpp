@@ -33,6 +33,8 @@ TEST(Cli, ExitCodesAndStreams) {
         {"missing catalogue file", "plan --product Pelsa --catalog /nonexistent.json", 2, true, "nonexistent"},
         {"Oracle aborts", "connection-text --product Velora --kind oracle" + dir, 3, true, "Oracle"},
         {"Access without a file aborts", "upgrade --product Pelsa --kind access" + dir, 3, true, "--access-file"},
+        {"steps as transactions on Access", "upgrade --product Pelsa --kind access --whole-steps" + dir, 2, true,
+         "--whole-steps runs steps as transactions of SQL Server"},
         {"exec with Oracle aborts", "exec --product Pelsa --kind oracle --sql x" + dir, 3, true, "Oracle"},
         {"exec needs a statement", "exec --product Pelsa", 2, true, "--sql"},
         {"hosted connection without its file", "connection-text --product Tamrix2" + dir, 1, true,
@@ -75,6 +77,47 @@ TEST(Cli, PlanWritesAndReadsCatalogueSnapshots) {
                             " --catalog-out " + out.string());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(CatalogueSnapshot::Load(out).tables.front().name, "Login");
+}
+
+// The copy of an Access file is made before the connection opens, so it
+// is made and checked here although no Access driver is installed: the run
+// then stops at the connection, as it would without the option.
+TEST(Cli, SafetyCopyOfAnAccessFileEqualsTheOriginalAndAFileInUseIsNotCopied) {
+    test::TempDir dir;
+    std::string original(70'000, '\0');
+    for (std::size_t i = 0; i < original.size(); ++i) original[i] = static_cast<char>(i * 31 % 251);
+    dir.write("office.mdb", original);
+    const auto log = dir.path() / "run.jsonl";
+    const auto upgrade = [&] {
+        return RunCli(std::vector<std::string>{"upgrade", "--product", "Pelsa", "--kind", "access", "--access-file",
+                                               (dir.path() / "office.mdb").string(), "--safety-copy", "--log",
+                                               log.string()});
+    };
+    const auto filesCalled = [&](const std::string& start) {
+        std::vector<std::filesystem::path> found;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            if (entry.path().filename().string().starts_with(start)) found.push_back(entry.path());
+        return found;
+    };
+
+    const Result made = upgrade();
+    EXPECT_EQ(made.exitCode, 1) << made.err;
+    const auto copies = filesCalled("office-before-upgrade-");
+    ASSERT_EQ(copies.size(), 1u) << made.err;
+    EXPECT_EQ(copies.front().extension(), ".mdb");
+    EXPECT_TRUE(test::FileText(copies.front()) == original);
+    EXPECT_NE(made.err.find("safety copy: " + copies.front().string() + " (70000 bytes)"), std::string::npos)
+        << made.err;
+    EXPECT_EQ(test::FileText(log), "{\"safetyCopy\":{\"path\":\"" + copies.front().string() +
+                                       "\",\"bytes\":70000,\"check\":\"compared byte for byte with the original\"}}\n");
+
+    std::filesystem::remove(copies.front());
+    dir.write("office.ldb", "");
+    const Result inUse = upgrade();
+    EXPECT_EQ(inUse.exitCode, 1);
+    EXPECT_NE(inUse.err.find("the file is in use"), std::string::npos) << inUse.err;
+    EXPECT_TRUE(filesCalled("office-before-upgrade-").empty());
+    EXPECT_EQ(test::FileText(log), "");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "app/Messages.h"
 #include "app/RecordedOpening.h"
 #include "app/RunDriver.h"
+#include "app/SafetyCopy.h"
 #include "query/QueryRunner.h"
 
 namespace orvel {
@@ -116,6 +117,33 @@ TEST(RunRecords, ASuccessfulRunHoldsTheAttemptEveryStatementAsLoggedAndTheResult
     EXPECT_EQ(result["statements"], 181);
     EXPECT_GE(result["seconds"].get<double>(), 0.0);
     EXPECT_TRUE(f.warnings.empty());
+}
+
+// The safety copy, made when the connection opens, is named in the line
+// after the first; it is no statement of the run.
+TEST(RunRecords, ASafetyCopyIsNamedBeforeTheStatementsAndIsNotCountedAsOne) {
+    RecordsFixture f;
+    test::TempDir files;
+    files.write("pelsa.mdb", "data");
+    f.dialog.answer = (files.path() / "pelsa.mdb").string();
+    f.options.edit() = {kPelsa, DatabaseKind::Access};
+    SafetyCopyingDatabase copying(f.db, "");
+    RunDriver driver(copying, f.progress, RecordsFixture::registry(), f.options, &f.records);
+    driver.onStatementSent = [&f](const StatementRecord& record) { f.logLines.push_back(ToLogLine(record)); };
+    driver.onConnectionOpened = [&copying](RecordWriter& record) {
+        if (copying.made()) record.note(SafetyCopyJson(*copying.made()));
+    };
+    driver.BitBtn2Click(f.settings);
+
+    ASSERT_TRUE(copying.made());
+    const auto lines = test::ReadLines(f.onlyRecord());
+    const std::size_t statements = f.logLines.size();
+    ASSERT_GT(statements, 0u);
+    ASSERT_EQ(lines.size(), 1u + 1u + statements + 1u);
+    EXPECT_EQ(Json::parse(lines[1]), Json::parse(SafetyCopyJson(*copying.made()).dump()));
+    EXPECT_EQ(Json::parse(lines[2])["step"], "TCapability");
+    EXPECT_EQ(f.records.list().front().statements, statements);
+    EXPECT_EQ(Json::parse(lines.back())["statements"], statements);
 }
 
 TEST(RunRecords, AFailedRunSaysWhereItStoppedWithTheErrorsClassAndMessage) {
