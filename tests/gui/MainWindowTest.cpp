@@ -227,6 +227,36 @@ TEST(MainWindow, KeysPressedDuringARunAreThrownAwayNotActedOnAfterIt) {
     EXPECT_EQ(f.messages.informed, Texts{Utf8(kRunSucceededMessage)});
 }
 
+TEST(MainWindow, ShowsTheWaitCursorFromTheConnectionAttemptToTheEndOfTheRun) {
+    const struct {
+        const char* what;
+        std::function<void(WindowFixture&)> arrange;
+        std::size_t openings, statements;
+    } cases[] = {
+        {"a completed run", [](WindowFixture&) {}, 1, 4},
+        {"a connection refused", [](WindowFixture& f) { f.db.failNextOpen("Login failed for user 'sa'"); }, 1, 0},
+        {"a statement refused",
+         [](WindowFixture& f) { f.db.failStatementsContaining("TRansfer", "Invalid column name CK"); }, 1, 1},
+    };
+    for (const auto& c : cases) {
+        WindowFixture f;
+        test::RegisterFakeTableSteps(f.registry, "Pelsa");
+        f.show();
+        f.selectProduct(2);
+        c.arrange(f);
+        ASSERT_EQ(test::PointerShown(), "own") << c.what;
+        f.pressStart();
+
+        std::vector<std::string> expected(c.openings, "open: wait");
+        expected.resize(c.openings + c.statements, "statement: wait");
+        ASSERT_GE(f.db.pointers.size(), expected.size()) << c.what;
+        f.db.pointers.resize(expected.size());
+        EXPECT_EQ(f.db.pointers, expected) << c.what;
+        EXPECT_EQ(f.messages.informed.size() + f.messages.errors.size(), 1u) << c.what;
+        EXPECT_EQ(test::PointerShown(), "own") << c.what << ": the pointer is the window's own again";
+    }
+}
+
 TEST(MainWindow, BrivoOpensTheConnectionAndSucceedsWithoutAStatement) {
     WindowFixture f(test::TablesNamed({"A", "B", "C"}));
     f.show();
