@@ -43,6 +43,7 @@ TEST(MainWindow, StartsAt710By440CentredWithTheDefaultsAndStartFocused) {
     EXPECT_EQ(options.serverVersion, ServerVersion::Sql2008);
     EXPECT_FALSE(options.local);
     EXPECT_FALSE(options.web);
+    EXPECT_EQ(labelText(f, "VersionNumber"), Utf8(kProgramVersion));
     ASSERT_EQ(QApplication::focusWidget(), f.control<QPushButton>("BitBtn2"));
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
