@@ -29,11 +29,12 @@ public:
 
     explicit Win32PointerScope(Shown shown) : before_(current_) {
         current_ = shown == Wait ? LoadCursorW(nullptr, IDC_WAIT) : nullptr;
-        show();
+        if (current_ != before_) show();
     }
     ~Win32PointerScope() {
+        const bool changes = current_ != before_;
         current_ = before_;
-        show();
+        if (changes) show();
     }
 
     Win32PointerScope(const Win32PointerScope&) = delete;
