@@ -109,7 +109,7 @@ WindowTable buildMainWindow() {
 
     c.push_back({Id::VersionCaption, "VersionCaption", K::Caption, {236, 369, 0, 0}, {}, "نسخه: ", rtl,
                  FontChoice{"Tahoma", 12, false}, kVersionColour});
-    c.push_back({Id::VersionNumber, "VersionNumber", K::Caption, {169, 369, 0, 0}, {}, std::string(kProgramVersion), ltr,
+    c.push_back({Id::VersionNumber, "VersionNumber", K::Caption, {169, 369, 0, 0}, {}, kProgramVersion, ltr,
                  FontChoice{"Tahoma", 12, true}, kVersionColour});
     return window;
 }

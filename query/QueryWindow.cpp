@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QPlainTextEdit>
 
+#include "app/gui/PointerScope.h"
 #include "app/gui/WindowLook.h"
 
 namespace orvel {
@@ -31,7 +32,10 @@ TFQuery::TFQuery(QWidget* mainWindow, QueryRunner& runner, MessageBoxes& message
     connect(controls_.get<QAbstractButton>(ControlId::QueryBitBtn1), &QAbstractButton::clicked, this,
             [this] { handlers_.BitBtn1Click(); });
     connect(controls_.get<QAbstractButton>(ControlId::QueryBitBtn2), &QAbstractButton::clicked, this,
-            [this] { handlers_.BitBtn2Click(); });
+            [this] {
+                PointerScope busy(PointerScope::Wait);
+                handlers_.BitBtn2Click();
+            });
 }
 
 std::string TFQuery::typedText() const {

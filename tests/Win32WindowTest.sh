@@ -15,6 +15,10 @@
 # "dbo." of the statements that create them); the insurance-office run
 # (Velora) fails at its first statement with the driver's message.
 #
+# The mouse pointer is read as the handle of the cursor the window in front
+# shows: the program's arrow at rest, another cursor (the wait cursor) while
+# a run waits for a database that another program holds locked.
+#
 #   Win32WindowTest.sh WINDOW_EXE PROBE_EXE NATIVE_CLI
 # Needs DISPLAY (a virtual display), a running wine (see ./build-windows),
 # xdotool, import, xwininfo and sqlite3.  ORVEL_WINDOW_SCREENSHOTS names a
@@ -77,6 +81,9 @@ mkdir "$dir/data/Kestin"
 
 # probe: what the windows show now, into $dir/probe.txt.
 probe() { wine "$probe_exe" >"$dir/probe.txt" 2>/dev/null; }
+# pointer_now: the cursor handle the window in front shows now (asks the
+# windows nothing: answers while they are busy too).
+pointer_now() { wine "$probe_exe" pointer 2>/dev/null | awk -F'\t' '$1 == "pointer" { print $2 }'; }
 # Field 6 of the control lines of the window whose caption is $1 (the
 # lines after its "window" line, up to the next window).
 controls_of() {
@@ -144,6 +151,7 @@ answered_by() {
         return 1
     fi
     local shown icons
+    box_pointer=$(awk -F'\t' '$1 == "pointer" { print $2 }' "$dir/probe.txt")
     shown=$(text_of_class "$title" Static | grep -v -e '^$' -e '^\[icon\]$')
     icons=$(text_of_class "$title" Static | grep -c '^\[icon\]$')
     [ "$shown" = "$2" ] && ok "$3" || fail "$3: the box shows \"$shown\", not \"$2\""
@@ -195,6 +203,10 @@ expected_checked=$'ولورا اورول\nديتا بيس SQL Server\nSQL 2008'
     fail "the defaults: checked are $(checked_texts | tr '\n' '|')"
 [ "$(text_of_class "$caption" OrvelGauge | tr '\n' ' ')" = "0% 0% " ] && ok "both bars show 0%" ||
     fail "both bars show 0%: $(text_of_class "$caption" OrvelGauge | tr '\n' ' ')"
+version=$(sed -n 's/.*kProgramVersion = "\([^"]*\)".*/\1/p' "$(dirname "$0")/../app/Messages.h")
+shown_version=$(text_of_class "$caption" Static | tail -1)
+[ -n "$version" ] && [ "$shown_version" = "$version" ] && ok "the version label shows the version, $version" ||
+    fail "the version label shows the version, $version, not \"$shown_version\""
 
 # Pointing at a product icon (the fifth) shows a tooltip.
 read -r icon_x icon_y < <(controls_of "$caption" | awk -F'\t' '$2 == "OrvelPicture" && ++n == 5 { sub(",", " ", $5); print $5 }')
@@ -213,9 +225,16 @@ ended 0 && ok "Esc ends the program" || fail "Esc ends the program"
 
 # 2. Runs that fail: in the first statement, and at the connection.
 start_window || { fail "the window appears again"; exit 1; }
+# The pointer at rest: the arrow, over Start.
+# shellcheck disable=SC2046
+xdotool mousemove $(centre_of "$caption" "$start_caption")
+sleep 0.3
+rest_pointer=$(pointer_now)
 press "$caption" Return
 if answered_by error "[SQLite]unknown database dbo (1)" \
     "Enter on Start runs the insurance-office upgrade; its first statement fails: the ErrorBox shows the driver's message"; then
+    [ "$box_pointer" = "$rest_pointer" ] && ok "the ErrorBox shows the arrow, not the wait cursor" ||
+        fail "the ErrorBox shows the arrow ($rest_pointer), not $box_pointer"
     label=$(controls_of "$caption" | awk -F'\t' '$2 == "Static" { print $6; exit }')
     [ "$label" = A_AQSAT ] && ok "the table label names the table the run stopped at" ||
         fail "the table label names the table the run stopped at, not \"$label\""
@@ -275,11 +294,24 @@ else
     fail "the query button opens the query window"
 fi
 
-# 4. A whole run, then Enter on Exit.
+# 4. A whole run, then Enter on Exit.  Another program holds the database
+# locked for the run's first seconds: the run waits for it (the driver's busy
+# timeout), under the wait cursor.
+(echo "BEGIN EXCLUSIVE;"; sleep 4; echo "COMMIT;") | sqlite3 "$dir/data/Pelsa" &
+sleep 0.5
 click "$caption" "$start_caption"
+sleep 1
+busy_pointer=$(pointer_now)
+[ -n "$busy_pointer" ] && [ "$busy_pointer" != 0 ] && [ "$busy_pointer" != "$rest_pointer" ] &&
+    ok "while the run waits for the database the pointer is the wait cursor, not the arrow" ||
+    fail "while the run waits for the database the pointer is the wait cursor ($busy_pointer), not the arrow ($rest_pointer)"
 if answered_by plain "$run_succeeded" "the office-automation run completes with the success box"; then
+    [ "$box_pointer" = "$rest_pointer" ] && ok "the success box shows the arrow, not the wait cursor" ||
+        fail "the success box shows the arrow ($rest_pointer), not $box_pointer"
     focused "$caption" "$exit_caption" && ok "after the run Exit has the focus" ||
         fail "after the run Exit has the focus, not \"$(focused_text "$caption")\""
+    [ "$(pointer_now)" = "$rest_pointer" ] && ok "after the run the pointer is the arrow again" ||
+        fail "after the run the pointer is the arrow ($rest_pointer), not $(pointer_now)"
     bars=$(text_of_class "$caption" OrvelGauge | tr '\n' ' ')
     [ "$bars" = "100% 61% " ] && ok "the bars end at 100% (the last table) and 61% (8 steps of 13 tables)" ||
         fail "the bars end at 100% and 61%, not $bars"

@@ -7,12 +7,14 @@
 #include <QStringList>
 
 #include "app/Messages.h"
+#include "app/gui/PointerScope.h"
 
 namespace orvel {
 
 namespace {
 
 void showMessageBox(QMessageBox::Icon icon, const std::string& text) {
+    PointerScope reading(PointerScope::Own);
     QWidget* inFront = QApplication::activeModalWidget();
     if (!inFront) inFront = QApplication::activeWindow();
     QMessageBox box(icon, QString::fromUtf8(kApplicationTitle),
@@ -29,6 +31,7 @@ void QtMessageBoxes::inform(const std::string& text) { showMessageBox(QMessageBo
 void QtMessageBoxes::showError(const std::string& text) { showMessageBox(QMessageBox::Critical, text); }
 
 std::optional<std::string> QtAccessFileDialog::chooseFile(const std::string& filter) {
+    PointerScope choosing(PointerScope::Own);
     const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), QString(),
                                                       QtFileFilter(filter));
     if (file.isEmpty()) return std::nullopt;

@@ -1,6 +1,8 @@
 // The dialogs a person answers, on Qt: message boxes and the Access file
 // dialog.  The handlers only know the interfaces (MessageBoxes,
-// AccessFileDialog), so tests answer them without a person.
+// AccessFileDialog), so tests answer them without a person.  While a box or
+// the dialog waits for its answer the pointer is the windows' own, also when
+// it appears in the middle of a run (PointerScope).
 #pragma once
 
 #include <QString>

@@ -1,4 +1,6 @@
-// The main window's drawing and binding on Qt.
+// The main window's drawing and binding on Qt.  The buttons that start work
+// run their handlers under the wait cursor; the query window, which waits for
+// typing, shows the windows' own pointers.
 #include "app/gui/MainWindow.h"
 
 #include <QAbstractButton>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 
+#include "app/gui/PointerScope.h"
 #include "app/gui/WindowLook.h"
 #include "query/QueryWindow.h"
 
@@ -59,11 +62,17 @@ TForm1::TForm1(const WindowServices& services) : handlers_(services, *this) {
 
     controls_.build(table, this);
     connect(controls_.get<QAbstractButton>(ControlId::BitBtn2), &QAbstractButton::clicked, this,
-            [this] { handlers_.BitBtn2Click(); });
+            [this] {
+                PointerScope busy(PointerScope::Wait);
+                handlers_.BitBtn2Click();
+            });
     connect(controls_.get<QAbstractButton>(ControlId::BitBtn3), &QAbstractButton::clicked, this,
             [this] { handlers_.BitBtn3Click(); });
     connect(controls_.get<QAbstractButton>(ControlId::SpeedButton1), &QAbstractButton::clicked, this,
-            [this] { handlers_.SpeedButton1Click(); });
+            [this] {
+                PointerScope busy(PointerScope::Wait);
+                handlers_.SpeedButton1Click();
+            });
 
     auto* Action1 = new QAction(this);
     Action1->setShortcut(Qt::Key_Escape);
@@ -98,6 +107,7 @@ void TForm1::giveFocus(ControlId control) { controls_.get<QWidget>(control)->set
 void TForm1::closeWindow() { close(); }
 
 void TForm1::showQueryWindow() {
+    PointerScope typing(PointerScope::Own);
     if (queryWindow_) queryWindow_->exec();
 }
 

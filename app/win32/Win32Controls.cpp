@@ -212,8 +212,10 @@ void Win32Controls::build(const WindowTable& table, HWND window) {
         case ControlKind::SunkenStrip:
             break;  // painted on the window (paintOnWindow)
         case ControlKind::Label:
-            handle = create(L"STATIC", caption, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | WS_GROUP, exStyle, rect,
-                            window, id);
+            // One line; text wider than the label ends in "..." rather than
+            // losing both its ends.
+            handle = create(L"STATIC", caption, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | WS_GROUP,
+                            exStyle, rect, window, id);
             break;
         case ControlKind::Gauge:
             // The window text is the percentage too, for screen readers.
@@ -238,8 +240,12 @@ void Win32Controls::build(const WindowTable& table, HWND window) {
             break;
         }
         case ControlKind::Caption: {
+            // Sized to its text.  Should the drawn text still come out wider
+            // (another font standing in), it stays on its one line and ends in
+            // "...": a static that wraps would move the rest below its height,
+            // out of sight.
             const SIZE size = Win32TextSize(font, caption);
-            handle = create(L"STATIC", caption, SS_LEFT | SS_NOPREFIX | WS_GROUP, exStyle,
+            handle = create(L"STATIC", caption, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS | WS_GROUP, exStyle,
                             {rect.left, rect.top, size.cx, size.cy}, window, id);
             break;
         }

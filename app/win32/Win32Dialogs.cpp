@@ -9,12 +9,14 @@
 
 #include "app/Messages.h"
 #include "app/WideText.h"
+#include "app/win32/Win32PointerScope.h"
 
 namespace orvel {
 
 namespace {
 
 void showMessageBox(UINT icon, const std::string& text) {
+    Win32PointerScope reading(Win32PointerScope::Own);
     UINT style = MB_OK | icon;
     if (ReadsRightToLeft(text)) style |= MB_RTLREADING | MB_RIGHT;
     MessageBoxW(GetActiveWindow(), WideFromUtf8(text).c_str(), WideFromUtf8(kApplicationTitle).c_str(), style);
@@ -36,6 +38,7 @@ std::optional<std::string> Win32AccessFileDialog::chooseFile(const std::string& 
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    Win32PointerScope choosing(Win32PointerScope::Own);
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
     file.resize(file.find(L'\0'));
     return Utf8FromWide(file);

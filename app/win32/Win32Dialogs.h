@@ -1,6 +1,8 @@
 // The dialogs a person answers, on Win32: message boxes and the Access file
 // dialog.  The handlers only know the interfaces (MessageBoxes,
-// AccessFileDialog).
+// AccessFileDialog).  While a box or the dialog waits for its answer the
+// pointer is the windows' own, also in the middle of a run
+// (Win32PointerScope).
 #pragma once
 
 #include <optional>

@@ -1,7 +1,10 @@
-// The main window's drawing and binding on Win32.
+// The main window's drawing and binding on Win32.  The buttons that start work
+// run their handlers under the wait cursor; the query window, which waits for
+// typing, shows the windows' own pointers.
 #include "app/win32/Win32MainWindow.h"
 
 #include "app/WideText.h"
+#include "app/win32/Win32PointerScope.h"
 #include "app/win32/Win32QueryWindow.h"
 
 namespace orvel {
@@ -69,6 +72,7 @@ void Win32MainWindow::giveFocus(ControlId control) {
 void Win32MainWindow::closeWindow() { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
 void Win32MainWindow::showQueryWindow() {
+    Win32PointerScope typing(Win32PointerScope::Own);
     if (queryWindow_) queryWindow_->showModal();
 }
 
@@ -117,6 +121,9 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
         if (lastFocus_) SetFocus(lastFocus_);
         return 0;
+    case WM_SETCURSOR:
+        if (Win32PointerScope::showScopedPointer()) return TRUE;
+        break;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -137,15 +144,19 @@ void Win32MainWindow::command(int commandId, HWND from) {
     const auto control = controls_.controlOf(commandId);
     if (!control || !from) return;
     switch (*control) {
-    case ControlId::BitBtn2:
+    case ControlId::BitBtn2: {
+        Win32PointerScope busy(Win32PointerScope::Wait);
         handlers_.BitBtn2Click();
         break;
+    }
     case ControlId::BitBtn3:
         handlers_.BitBtn3Click();
         break;
-    case ControlId::SpeedButton1:
+    case ControlId::SpeedButton1: {
+        Win32PointerScope busy(Win32PointerScope::Wait);
         handlers_.SpeedButton1Click();
         break;
+    }
     default:
         break;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/WideText.h"
+#include "app/win32/Win32PointerScope.h"
 
 namespace orvel {
 
@@ -96,9 +97,15 @@ LRESULT Win32QueryWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         const auto control = controls_.controlOf(id);
         if (control == ControlId::QueryBitBtn1) handlers_.BitBtn1Click();
-        if (control == ControlId::QueryBitBtn2) handlers_.BitBtn2Click();
+        if (control == ControlId::QueryBitBtn2) {
+            Win32PointerScope busy(Win32PointerScope::Wait);
+            handlers_.BitBtn2Click();
+        }
         return 0;
     }
+    case WM_SETCURSOR:
+        if (Win32PointerScope::showScopedPointer()) return TRUE;
+        break;
     case WM_CLOSE:  // the close box: hide, never destroy (shown again later)
         handlers_.BitBtn1Click();
         return 0;

@@ -8,6 +8,7 @@
 
 #include "app/Messages.h"
 #include "app/gui/Dialogs.h"
+#include "app/gui/PointerScope.h"
 #include "gui/GuiTestSupport.h"
 
 namespace orvel {
@@ -62,6 +63,27 @@ TEST(QtMessageBoxes, AreCaptionedWithTheTitleAndHaveOneOkButton) {
         EXPECT_EQ(format, Qt::PlainText) << c.what;
         EXPECT_EQ(direction, c.direction) << c.what;
     }
+}
+
+TEST(QtMessageBoxes, ShowTheWindowsOwnPointerWhileWaitingThenTheWaitCursorAgain) {
+    for (auto show : {&MessageBoxes::inform, &MessageBoxes::showError}) {
+        QtMessageBoxes boxes;
+        PointerScope busy(PointerScope::Wait);
+        std::string whileShown = "no box";
+        QTimer whileOpen;
+        whileOpen.setSingleShot(true);
+        QObject::connect(&whileOpen, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            whileShown = test::PointerShown();
+            box->accept();
+        });
+        whileOpen.start(0);
+        (boxes.*show)("Invalid column name CK.");
+        EXPECT_EQ(whileShown, "own");
+        EXPECT_EQ(test::PointerShown(), "wait") << "the run goes on after the box";
+    }
+    EXPECT_EQ(test::PointerShown(), "own");
 }
 
 TEST(QtFileFilter, TurnsDescriptionPatternPairsIntoQtFilters) {

@@ -3,6 +3,8 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +24,12 @@ void RegisterFakeTableSteps(StepRegistry& registry, const std::string& product) 
         TableStep step{name, name, "ID", "int", "", {{"C1", "int"}, {"C2", "int"}, {"C3", "int"}}};
         registry.add(name, [step](SchemaOperations& schema) { RunTableStep(step, schema); });
     }
+}
+
+std::string PointerShown() {
+    const QCursor* shown = QGuiApplication::overrideCursor();
+    if (!shown) return "own";
+    return shown->shape() == Qt::WaitCursor ? "wait" : "other";
 }
 
 CatalogueSnapshot TablesNamed(const std::vector<std::string>& names) {

@@ -1,7 +1,8 @@
 // Doubles and a fixture for the window tests: message boxes that record
 // instead of waiting for a person, the main window and the query window on
-// the catalogue simulator, and fake table steps for products whose steps are
-// not part of this test.
+// the catalogue simulator (noting the mouse pointer at each opening and
+// statement), and fake table steps for products whose steps are not part of
+// this test.
 #pragma once
 
 #include <QApplication>
@@ -34,6 +35,29 @@ public:
     void showError(const std::string& text) override { errors.push_back(QString::fromStdString(text)); }
 };
 
+// The mouse pointer the windows show now: "wait" (the wait cursor over every
+// window), "own" (each window's own pointer) or "other".
+std::string PointerShown();
+
+// The catalogue simulator, noting the pointer shown while each connection
+// opens and each statement is sent: "open: wait", "statement: own", ...
+class PointerNotingSimulator : public CatalogueSimulator {
+public:
+    using CatalogueSimulator::CatalogueSimulator;
+    std::vector<std::string> pointers;
+
+    void open(const std::string& connectionText) override {
+        pointers.push_back("open: " + PointerShown());
+        CatalogueSimulator::open(connectionText);
+    }
+
+protected:
+    void doExecute(const std::string& sql) override {
+        pointers.push_back("statement: " + PointerShown());
+        CatalogueSimulator::doExecute(sql);
+    }
+};
+
 // Registers, for every step of `product`, a table step on a table of the
 // step's name with the columns ID (created with the table), C1, C2 and C3.
 void RegisterFakeTableSteps(StepRegistry& registry, const std::string& product);
@@ -61,7 +85,7 @@ struct WindowFixture {
     // window opened.
     bool pressQueryButton(const std::function<void()>& inside = {});
 
-    CatalogueSimulator db;
+    PointerNotingSimulator db;
     StepRegistry registry;
     TempDir programDirectory;
     FakeSystem system;

@@ -43,6 +43,7 @@ TEST(MainWindow, StartsAt710By440CentredWithTheDefaultsAndStartFocused) {
     EXPECT_EQ(options.serverVersion, ServerVersion::Sql2008);
     EXPECT_FALSE(options.local);
     EXPECT_FALSE(options.web);
+    EXPECT_EQ(labelText(f, "VersionNumber"), Utf8(kProgramVersion));
     ASSERT_EQ(QApplication::focusWidget(), f.control<QPushButton>("BitBtn2"));
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -225,6 +226,36 @@ TEST(MainWindow, KeysPressedDuringARunAreThrownAwayNotActedOnAfterIt) {
 
     EXPECT_EQ(f.db.openedWith().size(), 1u) << "a key pressed during the run started another run";
     EXPECT_EQ(f.messages.informed, Texts{Utf8(kRunSucceededMessage)});
+}
+
+TEST(MainWindow, ShowsTheWaitCursorFromTheConnectionAttemptToTheEndOfTheRun) {
+    const struct {
+        const char* what;
+        std::function<void(WindowFixture&)> arrange;
+        std::size_t openings, statements;
+    } cases[] = {
+        {"a completed run", [](WindowFixture&) {}, 1, 4},
+        {"a connection refused", [](WindowFixture& f) { f.db.failNextOpen("Login failed for user 'sa'"); }, 1, 0},
+        {"a statement refused",
+         [](WindowFixture& f) { f.db.failStatementsContaining("TRansfer", "Invalid column name CK"); }, 1, 1},
+    };
+    for (const auto& c : cases) {
+        WindowFixture f;
+        test::RegisterFakeTableSteps(f.registry, "Pelsa");
+        f.show();
+        f.selectProduct(2);
+        c.arrange(f);
+        ASSERT_EQ(test::PointerShown(), "own") << c.what;
+        f.pressStart();
+
+        std::vector<std::string> expected(c.openings, "open: wait");
+        expected.resize(c.openings + c.statements, "statement: wait");
+        ASSERT_GE(f.db.pointers.size(), expected.size()) << c.what;
+        f.db.pointers.resize(expected.size());
+        EXPECT_EQ(f.db.pointers, expected) << c.what;
+        EXPECT_EQ(f.messages.informed.size() + f.messages.errors.size(), 1u) << c.what;
+        EXPECT_EQ(test::PointerShown(), "own") << c.what << ": the pointer is the window's own again";
+    }
 }
 
 TEST(MainWindow, BrivoOpensTheConnectionAndSucceedsWithoutAStatement) {

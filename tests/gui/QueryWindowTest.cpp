@@ -80,6 +80,23 @@ TEST(QueryWindow, EachOpeningIsRecordedWithItsTextsAndAnswers) {
     EXPECT_NE(lines[1].find(R"("answer":")" + std::string(kQuerySucceededMessage)), std::string::npos) << lines[1];
 }
 
+TEST(QueryWindow, ShowsTheWaitCursorWhileItsConnectionOpensAndItsStatementRuns) {
+    WindowFixture f;
+    f.show();
+    std::string whileTyping, afterTheStatement;
+    ASSERT_TRUE(f.pressQueryButton([&] {
+        whileTyping = test::PointerShown();
+        f.queryControl<QPlainTextEdit>("Memo1")->setPlainText("select 1");
+        f.queryControl<QPushButton>("BitBtn2")->click();
+        afterTheStatement = test::PointerShown();
+    }));
+
+    EXPECT_EQ(f.db.pointers, (std::vector<std::string>{"open: wait", "statement: wait"}));
+    EXPECT_EQ(whileTyping, "own") << "the text box shows its own pointer while the window waits for the text";
+    EXPECT_EQ(afterTheStatement, "own");
+    EXPECT_EQ(test::PointerShown(), "own") << "after the window closed";
+}
+
 TEST(QueryWindow, DoesNotOpenWhenTheSettingsAreAbortedOrTheConnectionFails) {
     const struct {
         const char* what;

@@ -11,7 +11,11 @@
 //   window  <enabled 0|1>  <outer width>x<outer height>  <left>,<top>  <caption>
 //   control <class>  <checked 0|1>  <focused 0|1>  <x>,<y>  <text>
 //   tooltip <left>,<top>     (a tooltip being shown)
+//   pointer <handle>         (the mouse pointer the window in front shows: a
+//                             cursor handle of its own program, 0 for none)
 // A label that shows an icon (a message box's) has the text [icon].
+// With the argument "pointer" only the pointer line is printed: it asks the
+// windows nothing, so it answers at once even while a window is busy.
 // A carriage return in a text is written as \r, a line feed as \n.
 #ifndef NOMINMAX
 #  define NOMINMAX
@@ -21,6 +25,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -112,9 +117,13 @@ BOOL CALLBACK topLevel(HWND window, LPARAM) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);  // lines end in a line feed alone
-    EnumWindows(topLevel, 0);
+    if (argc < 2 || lstrcmpW(argv[1], L"pointer") != 0) EnumWindows(topLevel, 0);
+    CURSORINFO pointer{};
+    pointer.cbSize = sizeof pointer;
+    if (GetCursorInfo(&pointer))
+        print("pointer\t" + std::to_string(reinterpret_cast<std::uintptr_t>(pointer.hCursor)));
     std::fflush(stdout);
     return 0;
 }
