@@ -88,6 +88,8 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
         if (entry.isReconnectPoint()) {
             if (velora && options_.options().web) continue;
             stage_ = "reconnecting after " + stage_;
+            // Given back before closing: a driver that pools connections
+            // keeps the session, and a session's lock, past a close.
             lock.release();
             steps_.close();
             steps_.open(connectionText);
