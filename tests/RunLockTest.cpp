@@ -84,7 +84,8 @@ private:
 // A session that says what it is but answers no lock question.
 class NamedSimulator : public CatalogueSimulator {
 public:
-    NamedSimulator(std::string product, std::string failure) : product_(std::move(product)), failure_(std::move(failure)) {}
+    NamedSimulator(std::string product, std::string failure)
+        : product_(std::move(product)), failure_(std::move(failure)) {}
     std::optional<ServerIdentity> serverIdentity() const override { return ServerIdentity{product_, "1"}; }
     int questions = 0;
 
@@ -254,7 +255,7 @@ TEST(RunDriverLock, ARefusedRunSendsNothingAndSaysWhy) {
     EXPECT_TRUE(run.display.successMessages.empty());
     EXPECT_TRUE(other.holds());
     const Strings lines = run.recordLines();
-    EXPECT_TRUE(mentions(lines.back(), "\"result\":\"failed\",\"stoppedIn\":\"before the first step\"")) << lines.back();
+    EXPECT_TRUE(mentions(lines.back(), R"("result":"failed","stoppedIn":"before the first step")")) << lines.back();
     EXPECT_TRUE(mentions(lines.back(), "Another upgrade of this database is running")) << lines.back();
 }
 
