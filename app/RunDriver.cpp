@@ -5,6 +5,7 @@
 #include "app/RecordedOpening.h"
 #include "app/StepLists.h"
 #include "app/WholeSteps.h"
+#include "schema/RunLock.h"
 
 namespace orvel {
 
@@ -64,14 +65,23 @@ void RunDriver::checkEveryStepRegistered(const std::string& productId) const {
     }
 }
 
+void RunDriver::takeRunLock(RunLock& lock) {
+    const std::string note = lock.take();
+    if (record_) record_->note(note);
+}
+
 void RunDriver::RunProduct(const std::string& productId, const std::string& connectionText) {
     stage_ = kStageBeforeSteps;
     sent_.setCurrentStep(std::nullopt);
     // A list this program cannot complete is refused before anything is sent.
     checkEveryStepRegistered(productId);
+    // Held until the run ends, however it ends; asked of db_ itself, so the
+    // log never sees it.
+    RunLock lock(db_);
+    takeRunLock(lock);
     // Whatever was done on the connection since the last run (the query
     // window sends past the picture) is read afresh.
-    picture_.invalidate();
+    picture_.openedPast(connectionText);
     progress_.resetOverallGauge(schema_.CountTables());
 
     if (productId == "Tamrix2") schema_.DropTableIfPresent("LOGIN");
@@ -80,8 +90,12 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
         if (entry.isReconnectPoint()) {
             if (velora && options_.options().web) continue;
             stage_ = "reconnecting after " + stage_;
+            // Given back before closing: a driver that pools connections
+            // keeps the session, and a session's lock, past a close.
+            lock.release();
             steps_.close();
             steps_.open(connectionText);
+            takeRunLock(lock);
             continue;
         }
         const std::string step(entry.step);
@@ -97,6 +111,7 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
     if (velora) progress_.setOverallPosition(100);
 
     // The run is complete here; the message below waits for the user.
+    lock.release();
     if (record_) record_->succeeded();
     progress_.display().focusExitButton();
     progress_.display().showSuccessMessage(std::string(kRunSucceededMessage));

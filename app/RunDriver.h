@@ -10,9 +10,15 @@
 // records) and hands each statement to onStatementSent (`upgrade --log`).
 //
 // By default the schema operations ask a catalogue picture in front of that
-// log, which reads the catalogue once when a run starts and again after each
-// reconnect; asked to, the driver lets every operation ask the database
-// itself.  What the run sends is the same either way.
+// log, which reads the catalogue once when a run starts and keeps it across
+// the reconnects of the step list; asked to, the driver lets every operation
+// ask the database itself.  What the run sends is the same either way.
+//
+// A run holds the database's run lock (schema/RunLock.h) from the moment its
+// connection is open, taking it again after every reconnect, so that a
+// second upgrade of the same database fails at once instead of changing the
+// same tables.  The lock is no statement: the log and the picture never see
+// it, and the record notes it.
 //
 // Asked to, the driver runs each step as one transaction (WholeSteps.h);
 // the reconnect points fall between steps, so no transaction spans one.
@@ -29,6 +35,7 @@
 #include "schema/CataloguePicture.h"
 #include "schema/Database.h"
 #include "schema/Progress.h"
+#include "schema/RunLock.h"
 #include "schema/SchemaOperations.h"
 #include "schema/StatementLog.h"
 
@@ -61,10 +68,11 @@ public:
     // line's ODBC string) instead of one built from the choices.
     void RunWithConnectionText(const std::string& productId, const std::string& connectionText);
 
-    // Everything after the connection is open: the overall bar's maximum, the
-    // step list of `productId` with its reconnect points (reopening with
-    // `connectionText`), the focus move and the success message.  Not
-    // recorded by itself (`plan` runs it on the simulator).
+    // Everything after the connection is open: the run lock, the overall
+    // bar's maximum, the step list of `productId` with its reconnect points
+    // (reopening with `connectionText`, the text the connection was opened
+    // with), the focus move and the success message.  Not recorded by itself
+    // (`plan` runs it on the simulator, which gives no lock).
     void RunProduct(const std::string& productId, const std::string& connectionText);
 
     // Called with each step name just before the step runs (logs, plans).
@@ -82,6 +90,7 @@ public:
 
 private:
     void checkEveryStepRegistered(const std::string& productId) const;
+    void takeRunLock(RunLock& lock);
     void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
 
     Database& db_;

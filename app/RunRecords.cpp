@@ -226,6 +226,10 @@ void RecordWriter::answered(const StatementRecord& record, const std::string& an
     });
 }
 
+void RecordWriter::note(const std::string& text) noexcept {
+    attempt([&] { write({{"note", MaskPasswords(text)}}); });
+}
+
 void RecordWriter::finish(nlohmann::ordered_json result) {
     const std::chrono::duration<double> total = std::chrono::steady_clock::now() - started_;
     result["statements"] = statements_;

@@ -8,10 +8,12 @@
 // attempt: program, version, start, product, the choices, and the server,
 // catalog or file the connection leads to (never a password).  Each statement
 // follows as its `--log` line with its duration (a query-window statement
-// also with the answer shown).  The last line gives the result (success, the
-// window closed, or the error with the stage it stopped in) and the total
-// time.  Every line is flushed as it is written, so a run that dies leaves
-// what it sent.  The newest kRecordsKept records are kept.
+// also with the answer shown); what the run did besides its statements (the
+// run lock taken, or why there is none) is a line {"note": ...}.  The last
+// line gives the result (success, the window closed, or the error with the
+// stage it stopped in) and the total time.  Every line is flushed as it is
+// written, so a run that dies leaves what it sent.  The newest kRecordsKept
+// records are kept.
 //
 // Writing a record never stops a run: a folder or file that cannot be written
 // costs one warning, through the function the program gives, and the run
@@ -69,6 +71,8 @@ public:
     void statement(const StatementRecord& record) noexcept;
     // A query-window statement with the text the window showed.
     void answered(const StatementRecord& record, const std::string& answer) noexcept;
+    // What the run did that is no statement (the run lock), as a line of its own.
+    void note(const std::string& text) noexcept;
 
     // The last line; after it nothing more is written.
     void succeeded() noexcept;

@@ -17,15 +17,18 @@ bool inDefaultSchema(const std::optional<std::string>& schema) {
 
 }  // namespace
 
-void CataloguePicture::open(const std::string& connectionText) {
+void CataloguePicture::openedPast(const std::string& connectionText) {
     stale_ = true;
+    connectionText_ = connectionText;
+}
+
+void CataloguePicture::open(const std::string& connectionText) {
+    if (connectionText_ != connectionText) stale_ = true;
+    connectionText_ = connectionText;
     connection_.open(connectionText);
 }
 
-void CataloguePicture::close() {
-    stale_ = true;
-    connection_.close();
-}
+void CataloguePicture::close() { connection_.close(); }
 
 CataloguePicture::Held CataloguePicture::held() const {
     Held held;

@@ -20,9 +20,14 @@
 // which no question here depends on), and for every name the columns a
 // column list of that name would give, compared as the operations compare
 // names.  Changes made by anyone else, on this connection past the picture
-// or on another, are seen only after a reopen or invalidate().
+// or on another, are seen only after invalidate() or an open with another
+// connection text.  A close and an open with the text the connection had keep
+// the picture as it was (stale or not): a reconnect changes nothing the
+// database holds, and reading the whole catalogue again costs a server with
+// many tables most of a second.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -41,6 +46,10 @@ public:
 
     // Forgets what it holds: the next question reads the catalogue again.
     void invalidate() { stale_ = true; }
+    // The connection was opened past the picture with `connectionText`:
+    // forgets what it holds, as an open with another text does, and takes
+    // that text as the one a reconnect keeps the picture for.
+    void openedPast(const std::string& connectionText);
 
     // What it holds now, and going back to it: for a database that undid
     // everything sent since (a transaction rolled back), the picture held
@@ -48,7 +57,8 @@ public:
     Held held() const;
     void restore(Held held);
 
-    // Opening and closing pass through and forget the picture.
+    // Opening and closing pass through; an open with a connection text other
+    // than the one the connection had forgets the picture.
     void open(const std::string& connectionText) override;
     void close() override;
     bool isOpen() const override { return connection_.isOpen(); }
@@ -83,6 +93,8 @@ private:
     std::vector<std::size_t> listedAs(const std::string& name) const;
 
     Database& connection_;
+    // The text the connection was last opened with, where the picture knows it.
+    std::optional<std::string> connectionText_;
     bool stale_ = true;
     std::vector<ListedObject> objects_;
     std::unordered_map<std::string, NameColumns> columns_;  // by FoldAsciiCase(name)

@@ -89,7 +89,7 @@ TEST(CataloguePicture, AnswersAsAFreshReadAndReadsAgainOnlyWhenInDoubt) {
     }
 }
 
-TEST(CataloguePicture, ARejectedStatementAReopenAndInvalidateReadAgain) {
+TEST(CataloguePicture, ARejectedStatementAnotherConnectionAndInvalidateReadAgain) {
     CatalogueSimulator db({{{"T", {"ID"}}}, {}});
     db.open("connection");
     CataloguePicture picture(db);
@@ -103,11 +103,12 @@ TEST(CataloguePicture, ARejectedStatementAReopenAndInvalidateReadAgain) {
              db.failStatementsContaining("fails", "the second statement of the batch failed");
              EXPECT_THROW(picture.execute("create table dbo.A( ID int)\rselect fails"), DatabaseError);
          }},
-        {"a reopen", [&] {
+        {"a reopen with another connection text", [&] {
              picture.close();
-             picture.open("connection");
+             picture.open("another connection");
          }},
         {"invalidate", [&] { picture.invalidate(); }},
+        {"a connection opened past it", [&] { picture.openedPast("connection"); }},
     };
     picture.tableNames();
     for (const auto& c : cases) {
@@ -115,6 +116,37 @@ TEST(CataloguePicture, ARejectedStatementAReopenAndInvalidateReadAgain) {
         c.action();
         expectAnswersOfAFreshRead(picture, db, c.what);
         EXPECT_EQ(db.catalogueReads(), before + 1) << c.what;
+    }
+}
+
+// A reconnect with the text the connection had changes nothing the database
+// holds: the picture is kept, fresh or stale as it was.
+TEST(CataloguePicture, AReconnectWithTheSameTextKeepsThePictureAsItWas) {
+    const struct {
+        const char* what;
+        bool staleBeforeReconnect;
+        const char* reconnectWith;
+        int reads;  // by the picture, the first one included
+    } cases[] = {
+        {"fresh, the same text", false, "connection", 1},
+        {"stale, the same text", true, "connection", 2},
+        {"fresh, another text", false, "another connection", 2},
+    };
+    for (const auto& c : cases) {
+        CatalogueSimulator db({{{"T", {"ID"}}}, {}});
+        db.open("connection");
+        CataloguePicture picture(db);
+        picture.openedPast("connection");
+        picture.tableNames();
+        picture.execute("ALTER TABLE T ADD B int");
+        if (c.staleBeforeReconnect) picture.execute("EXEC sp_rename 'T', 'U'");
+        picture.close();
+        picture.open(c.reconnectWith);
+        expectAnswersOfAFreshRead(picture, db, c.what);
+        picture.close();
+        picture.open(c.reconnectWith);
+        expectAnswersOfAFreshRead(picture, db, std::string(c.what) + ", reopened again");
+        EXPECT_EQ(db.catalogueReads(), c.reads) << c.what;
     }
 }
 

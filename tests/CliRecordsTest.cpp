@@ -158,11 +158,14 @@ TEST_F(CliWithRecords, UpgradeAndExecAreRecordedListedAndShown) {
     const auto shown = RunCli({"records", "show", *run});
     EXPECT_EQ(shown.exitCode, 0);
     EXPECT_EQ(shown.out, fileText(recordsFolder() / (*run + ".jsonl")));
-    // The statement lines are the --log lines.
+    // The run lock's note (a SQLite file gives none), then the statement
+    // lines, which are the --log lines.
     const auto lines = test::ReadLines(recordsFolder() / (*run + ".jsonl"));
-    ASSERT_EQ(lines.size(), 3u) << shown.out;
-    EXPECT_EQ(lines[1] + "\n", fileText(log));
-    const auto result = nlohmann::json::parse(lines[2]);
+    ASSERT_EQ(lines.size(), 4u) << shown.out;
+    EXPECT_EQ(lines[1],
+              R"({"note":"no run lock: the database (SQLite) gives no application lock; the run goes on without one"})");
+    EXPECT_EQ(lines[2] + "\n", fileText(log));
+    const auto result = nlohmann::json::parse(lines[3]);
     EXPECT_EQ(result["stoppedIn"], "TCapability");
     EXPECT_EQ(result["message"], "[SQLite]unknown database dbo (1)");
 

@@ -1,12 +1,14 @@
 // Real upgrades by orvel-updater-cli on a live server, each product in an
 // empty scratch database: two runs in a row, held against what `plan`
-// predicts on the simulator; and a run whose server session is ended in the
-// middle, then repeated.
+// predicts on the simulator; a run whose server session is ended in the
+// middle, then repeated; and two runs of one database at once, and a run
+// killed in the middle, against the run lock.
 #include <signal.h>
 
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <regex>
 #include <thread>
 
@@ -95,6 +97,23 @@ int lineCount(const std::filesystem::path& file) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
+// The last line the program wrote to stderr: its error, as the ErrorBox shows it.
+std::string lastLine(std::string err) {
+    if (err.ends_with('\n')) err.pop_back();
+    return err.substr(err.rfind('\n') + 1);  // from the start when there is one line
+}
+
+// The office-automation run (181 statements, no reconnect point) started on
+// `odbc` and left running until its log shows `statements` answered.
+std::unique_ptr<test::CliProcess> runUntil(const std::string& odbc, const std::filesystem::path& log, int statements) {
+    auto run = std::make_unique<test::CliProcess>(
+        Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--log", log.string()});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (lineCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return run;
+}
+
 TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunCompletesIt) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     test::ScratchDatabase scratch("orvel_live_dropped_");
@@ -108,10 +127,8 @@ TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunComplete
     // (SIGSTOP) once its log shows the 40th of its 181 statements answered,
     // its session is ended from a second connection, then it goes on.
     constexpr int kStatementsBeforeTheEnd = 40, kStatementsOfAWholeRun = 181;
-    test::CliProcess run(Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--log", log.string()});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (lineCount(log) < kStatementsBeforeTheEnd && run.running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    auto held = runUntil(odbc, log, kStatementsBeforeTheEnd);
+    test::CliProcess& run = *held;
     ASSERT_TRUE(run.running()) << "the run ended before its session could be: " << run.wait().err;
     ASSERT_GE(lineCount(log), kStatementsBeforeTheEnd) << "the run sent too little within five minutes";
     ASSERT_EQ(kill(run.pid(), SIGSTOP), 0);
@@ -122,15 +139,68 @@ TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunComplete
     const auto interrupted = run.wait();
     EXPECT_EQ(interrupted.exitCode, 1) << interrupted.err;
     // The last line is the driver's own message, as the error box shows it.
-    const std::string message = interrupted.err.substr(interrupted.err.rfind('\n', interrupted.err.size() - 2) + 1);
+    const std::string message = lastLine(interrupted.err);
     EXPECT_TRUE(message.starts_with("[")) << interrupted.err;
-    std::cout << "the interrupted run ended with: " << message;
+    std::cout << "the interrupted run ended with: " << message << '\n';
     EXPECT_EQ(interrupted.err.find("\xD9\x85\xD9\x88\xD9\x81\xD9\x82"), std::string::npos)  // "موفق": no success message
         << interrupted.err;
     EXPECT_GE(lineCount(log), kStatementsBeforeTheEnd);
     EXPECT_LT(lineCount(log), kStatementsOfAWholeRun);
 
     // Run again, it completes to what an uninterrupted run leaves.
+    const auto next = upgrade("Pelsa", odbc, dir.path() / "next.jsonl");
+    EXPECT_EQ(next.exitCode, 0) << next.err;
+    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue("Pelsa", dir).ToJson());
+}
+
+TEST(LiveRunLock, ASecondUpgradeWhileTheFirstRunsIsRefusedAtOnceAndTheFirstCompletes) {
+    ORVEL_SKIP_WITHOUT_LIVE_SERVER();
+    test::ScratchDatabase scratch("orvel_live_lock_");
+    const std::string odbc = scratch.connectionString();
+    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    test::TempDir dir;
+
+    // The first run is held (SIGSTOP) in the middle, its lock taken.
+    auto first = runUntil(odbc, dir.path() / "first.jsonl", 20);
+    ASSERT_TRUE(first->running()) << "the first run ended too soon: " << first->wait().err;
+    ASSERT_EQ(kill(first->pid(), SIGSTOP), 0);
+
+    const auto started = std::chrono::steady_clock::now();
+    const auto second = upgrade("Pelsa", odbc, dir.path() / "second.jsonl");
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
+    ASSERT_EQ(kill(first->pid(), SIGCONT), 0);
+
+    EXPECT_EQ(second.exitCode, 1) << second.err;
+    const std::string message = lastLine(second.err);
+    EXPECT_TRUE(message.starts_with("Another upgrade of this database is running")) << second.err;
+    EXPECT_TRUE(message.ends_with("Start this upgrade again when that one has ended.")) << second.err;
+    std::cout << "the second run was refused with: " << message << '\n';
+    EXPECT_EQ(test::FileText(dir.path() / "second.jsonl"), "") << "the refused run sent statements";
+    EXPECT_LT(took.count(), 15.0) << "the refused run waited";
+
+    const auto completed = first->wait();
+    EXPECT_EQ(completed.exitCode, 0) << completed.err;
+    EXPECT_EQ(lineCount(dir.path() / "first.jsonl"), 181);
+    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue("Pelsa", dir).ToJson());
+}
+
+TEST(LiveRunLock, ARunKilledMidwayLeavesTheLockFreeForTheNext) {
+    ORVEL_SKIP_WITHOUT_LIVE_SERVER();
+    test::ScratchDatabase scratch("orvel_live_killed_");
+    const std::string odbc = scratch.connectionString();
+    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    test::TempDir dir;
+
+    auto killed = runUntil(odbc, dir.path() / "killed.jsonl", 40);
+    ASSERT_TRUE(killed->running()) << "the run ended before it could be killed: " << killed->wait().err;
+    ASSERT_EQ(kill(killed->pid(), SIGKILL), 0);
+    EXPECT_EQ(killed->wait().exitCode, -1);
+    EXPECT_LT(lineCount(dir.path() / "killed.jsonl"), 181);
+    // The server ends the session of a dead client when its connection closes.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!scratch.sessions().empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
     const auto next = upgrade("Pelsa", odbc, dir.path() / "next.jsonl");
     EXPECT_EQ(next.exitCode, 0) << next.err;
     EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue("Pelsa", dir).ToJson());
