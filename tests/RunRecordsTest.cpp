@@ -124,7 +124,8 @@ TEST(RunRecords, ASuccessfulRunHoldsTheAttemptEveryStatementAsLoggedAndTheResult
 }
 
 // The safety copy, made when the connection opens, is named in the line
-// after the first; it is no statement of the run.
+// after the first, before the run lock's note; neither is a statement of the
+// run.
 TEST(RunRecords, ASafetyCopyIsNamedBeforeTheStatementsAndIsNotCountedAsOne) {
     RecordsFixture f;
     test::TempDir files;
@@ -143,9 +144,10 @@ TEST(RunRecords, ASafetyCopyIsNamedBeforeTheStatementsAndIsNotCountedAsOne) {
     const auto lines = test::ReadLines(f.onlyRecord());
     const std::size_t statements = f.logLines.size();
     ASSERT_GT(statements, 0u);
-    ASSERT_EQ(lines.size(), 1u + 1u + statements + 1u);
+    ASSERT_EQ(lines.size(), 1u + 1u + 1u + statements + 1u);
     EXPECT_EQ(Json::parse(lines[1]), Json::parse(SafetyCopyJson(*copying.made()).dump()));
-    EXPECT_EQ(Json::parse(lines[2])["step"], "TCapability");
+    EXPECT_TRUE(Json::parse(lines[2]).contains("note"));
+    EXPECT_EQ(Json::parse(lines[3])["step"], "TCapability");
     EXPECT_EQ(f.records.list().front().statements, statements);
     EXPECT_EQ(Json::parse(lines.back())["statements"], statements);
 }
