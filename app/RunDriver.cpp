@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "app/RecordedOpening.h"
 #include "app/StepLists.h"
+#include "schema/RefusalCheck.h"
 
 namespace orvel {
 
@@ -25,6 +26,7 @@ RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& regis
       steps_(reads == CatalogueReads::Once ? static_cast<Database&>(picture_) : sent_),
       schema_(steps_, progress, [&options] { return options.options().databaseKind; }) {
     sent_.onRecord = [this](const StatementRecord& statement) {
+        if (statement.error) refused_ = statement.sql;
         if (record_) record_->statement(statement);
         if (onStatementSent) onStatementSent(statement);
     };
@@ -44,14 +46,41 @@ void RunDriver::RunWithConnectionText(const std::string& productId, const std::s
 
 void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText) {
     record_ = &record;
+    refused_.reset();
     try {
         RunProduct(productId, connectionText);
+    } catch (const DatabaseError& e) {
+        const std::string explanation = explainRefused();
+        if (explanation.empty()) {
+            record.failed(e, stage_);
+            record_ = nullptr;
+            throw;
+        }
+        DatabaseError explained(e.errorClass(), std::string(e.what()) + "\n" + explanation, e.sqlState(),
+                                e.nativeCode());
+        record.failed(explained, stage_);
+        record_ = nullptr;
+        throw explained;
     } catch (const std::exception& e) {
         record.failed(e, stage_);
         record_ = nullptr;
         throw;
     }
     record_ = nullptr;
+}
+
+std::string RunDriver::explainRefused() noexcept {
+    if (!refused_) return {};
+    try {
+        if (!db_.isOpen()) return {};
+        std::string explanation = RefusalExplanation(ExplainRefusal(db_, *refused_));
+        while (!explanation.empty() && explanation.back() == '\n') explanation.pop_back();
+        return explanation;
+    } catch (...) {
+        // A database that cannot answer (the simulator, a lost connection)
+        // leaves the message as the database gave it.
+        return {};
+    }
 }
 
 void RunDriver::checkEveryStepRegistered(const std::string& productId) const {

@@ -9,6 +9,11 @@
 // driver writes the record of each run it starts (when the program keeps
 // records) and hands each statement to onStatementSent (`upgrade --log`).
 //
+// When the database refuses a statement of a run, the driver asks it what
+// rows or missing columns explain the refusal (the questions of `check`) and
+// adds the answer under the database's own message, for every front end and
+// the record alike; nothing is added when nothing explains it.
+//
 // By default the schema operations ask a catalogue picture in front of that
 // log, which reads the catalogue once when a run starts and again after each
 // reconnect; asked to, the driver lets every operation ask the database
@@ -16,6 +21,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -74,6 +80,9 @@ public:
 private:
     void checkEveryStepRegistered(const std::string& productId) const;
     void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
+    // What explains the refusal of the statement last refused; empty when
+    // nothing does or the questions cannot be asked.
+    std::string explainRefused() noexcept;
 
     Database& db_;
     Progress& progress_;
@@ -88,6 +97,7 @@ private:
     SchemaOperations schema_;
     RecordWriter* record_ = nullptr;  // the record of the run under way, if any
     std::string stage_;               // where the run is, for the record of a failure
+    std::optional<std::string> refused_;  // the text of the statement last refused in this run
 };
 
 }  // namespace orvel

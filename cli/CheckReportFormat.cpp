@@ -8,8 +8,6 @@ namespace orvel {
 
 namespace {
 
-std::string Shown(const std::optional<std::string>& value) { return value ? "\"" + *value + "\"" : "NULL"; }
-
 // One line: the statement's text with its line breaks as blanks.
 std::string OneLine(std::string text) {
     for (auto& c : text)
@@ -18,17 +16,11 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-std::string ExampleLine(const RowExample& example) {
-    std::string line;
-    for (const auto& [column, value] : example.key) line += fmt::format("{}={}  ", column, Shown(value));
-    return line + "value " + Shown(example.value);
-}
-
 std::string RefusalText(const Refusal& r) {
     std::string out = fmt::format("refused (error {}): step {}\n  statement: {}\n  reason:    {}\n", r.error,
                                   r.step.value_or("before the first step"), OneLine(r.statement), r.reason);
     if (r.rowsAtFault > 0) out += fmt::format("  rows:      {}\n", r.rowsAtFault);
-    for (const auto& example : r.examples) out += "    " + ExampleLine(example) + "\n";
+    for (const auto& example : r.examples) out += "    " + ExampleText(example) + "\n";
     return out + fmt::format("  advice:    {}\n", r.advice);
 }
 
@@ -41,18 +33,6 @@ nlohmann::ordered_json ValueJson(const std::optional<std::string>& value) {
 }
 
 }  // namespace
-
-std::string FormatRefusalLines(const std::vector<Refusal>& refusals) {
-    std::string out;
-    for (const auto& r : refusals) {
-        out += fmt::format("Expected refusal (error {}): {}", r.error, r.reason);
-        if (r.rowsAtFault > 0) out += fmt::format("; rows at fault: {}", r.rowsAtFault);
-        out += "\n";
-        for (const auto& example : r.examples) out += "  " + ExampleLine(example) + "\n";
-        out += "What to do: " + r.advice + "\n";
-    }
-    return out;
-}
 
 std::string FormatCheckTable(const CheckReport& report) {
     std::string out = fmt::format("check of {}: {} statement(s) expected refused, {} warning(s)\n", report.product,

@@ -15,7 +15,4 @@ namespace orvel {
 std::string FormatCheckTable(const CheckReport& report);
 std::string FormatCheckJson(const CheckReport& report);
 
-// The refusals only, as lines to add under a refused statement's message.
-std::string FormatRefusalLines(const std::vector<Refusal>& refusals);
-
 }  // namespace orvel

@@ -476,6 +476,25 @@ CheckReport CheckPlannedRun(Database& db, const std::string& product, const Cata
     return report;
 }
 
+std::string ExampleText(const RowExample& example) {
+    const auto shown = [](const std::optional<std::string>& value) { return value ? "\"" + *value + "\"" : "NULL"; };
+    std::string line;
+    for (const auto& [column, value] : example.key) line += fmt::format("{}={}  ", column, shown(value));
+    return line + "value " + shown(example.value);
+}
+
+std::string RefusalExplanation(const std::vector<Refusal>& refusals) {
+    std::string out;
+    for (const auto& r : refusals) {
+        out += fmt::format("Why (error {}): {}", r.error, r.reason);
+        if (r.rowsAtFault > 0) out += fmt::format("; rows at fault: {}", r.rowsAtFault);
+        out += "\n";
+        for (const auto& example : r.examples) out += "  " + ExampleText(example) + "\n";
+        out += "What to do: " + r.advice + "\n";
+    }
+    return out;
+}
+
 std::vector<Refusal> ExplainRefusal(Database& db, const std::string& sql) {
     const CatalogueSnapshot now = ReadCatalogueSnapshot(ReadOnlyCatalogue(db));
     return CheckPlannedRun(db, {}, now, {{std::nullopt, sql}}).refusals;

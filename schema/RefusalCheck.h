@@ -184,4 +184,11 @@ CheckReport CheckPlannedRun(Database& db, const std::string& product, const Cata
 // the questions).  Empty when nothing explains it.
 std::vector<Refusal> ExplainRefusal(Database& db, const std::string& sql);
 
+// An example as one line: `key=value  ...  value "offending"`.
+std::string ExampleText(const RowExample& example);
+
+// The refusals as lines to add under the database's own message when it
+// refused a statement: the reason, the rows and the advice of each.
+std::string RefusalExplanation(const std::vector<Refusal>& refusals);
+
 }  // namespace orvel
