@@ -1,8 +1,11 @@
 // The run driver: what the Start button does, step by step.
 #include "app/RunDriver.h"
 
+#include <fmt/format.h>
+
 #include "app/Messages.h"
 #include "app/RecordedOpening.h"
+#include "app/SimulatedRun.h"
 #include "app/StepLists.h"
 #include "schema/RefusalCheck.h"
 
@@ -11,8 +14,23 @@ namespace orvel {
 namespace {
 
 constexpr const char* kStageBeforeSteps = "before the first step";
+constexpr const char* kStageCheck = "the check before the first step";
+
+std::string RefusalExpectedMessage(const CheckReport& report) {
+    std::string message = fmt::format(
+        "The check expects the database to refuse {} statement(s) of this run; nothing was sent.\n",
+        report.refusals.size());
+    for (const auto& r : report.refusals)
+        message += fmt::format("Step {}: {}\n", r.step.value_or(kStageBeforeSteps), r.statement);
+    message += RefusalExplanation(report.refusals);
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    return message;
+}
 
 }  // namespace
+
+RefusalExpectedError::RefusalExpectedError(CheckReport report)
+    : std::runtime_error(RefusalExpectedMessage(report)), report_(std::move(report)) {}
 
 RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
                      const RunRecords* records, CatalogueReads reads)
@@ -48,6 +66,11 @@ void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, 
     record_ = &record;
     refused_.reset();
     try {
+        if (checkFirst) {
+            stage_ = kStageCheck;
+            CheckReport report = CheckRun(db_, productId, options_);
+            if (!report.refusals.empty()) throw RefusalExpectedError(std::move(report));
+        }
         RunProduct(productId, connectionText);
     } catch (const DatabaseError& e) {
         const std::string explanation = explainRefused();

@@ -32,6 +32,7 @@
 #include "schema/CataloguePicture.h"
 #include "schema/Database.h"
 #include "schema/Progress.h"
+#include "schema/RefusalCheck.h"
 #include "schema/SchemaOperations.h"
 #include "schema/StatementLog.h"
 
@@ -47,6 +48,17 @@ public:
 enum class CatalogueReads {
     Once,            // one reading per connection, kept up to date by the picture
     EveryOperation,  // a table or column list asked of the database by every operation
+};
+
+// `upgrade --check-first` found statements the database would refuse;
+// nothing was sent.
+class RefusalExpectedError : public std::runtime_error {
+public:
+    explicit RefusalExpectedError(CheckReport report);
+    const CheckReport& report() const noexcept { return report_; }
+
+private:
+    CheckReport report_;
 };
 
 class RunDriver {
@@ -74,6 +86,11 @@ public:
     std::function<void(const std::string& step)> onStepStarted;
     // Called with every statement of a run as soon as the database answered.
     std::function<void(const StatementRecord& statement)> onStatementSent;
+
+    // When set, a recorded run first checks the database (reads only) and
+    // throws RefusalExpectedError, sending nothing, when a statement is
+    // expected to be refused.
+    bool checkFirst = false;
 
     SchemaOperations& schema() noexcept { return schema_; }
 

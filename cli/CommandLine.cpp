@@ -155,7 +155,7 @@ int commandDrift(const CatalogueSourceOptions& o, const std::string& format) {
     return drift.nothingMissing() ? kSuccess : kDriftFound;
 }
 
-int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, CatalogueReads reads) {
+int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, CatalogueReads reads, bool checkFirst) {
     std::ofstream logOut;
     if (!logFile.empty()) {
         logOut.open(PathFromUtf8(logFile), std::ios::binary);
@@ -168,6 +168,10 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
     const StepRegistry registry = BuildStepRegistry();
     const RunRecords records = CommandLineRecords();
     RunDriver driver(odbc, progress, registry, options, &records, reads);
+    driver.checkFirst = checkFirst;
+    int step = 0;
+    const int stepCount = StepCount(o.product);
+    driver.onStepStarted = [&](const std::string&) { display.stepStarted(++step, stepCount); };
     if (logOut.is_open())
         driver.onStatementSent = [&logOut](const StatementRecord& record) { logOut << ToLogLine(record) << std::flush; };
     try {
@@ -178,6 +182,10 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
                 return !settings.RunAborted();
             });
         if (!connected) return kAborted;
+    } catch (const RefusalExpectedError& e) {
+        display.finish();
+        WriteStderr(FormatCheckTable(e.report()));
+        return kRefusalExpected;
     } catch (...) {
         display.finish();
         throw;
@@ -275,6 +283,10 @@ int RunCommandLine(std::vector<std::string> arguments) {
     addConnectionOptions(*upgrade, upgradeOptions, true);
     upgrade->add_option("--log", logFile, "Write every statement sent as JSON lines to this file");
     addCatalogueReadsOption(*upgrade, upgradeReads);
+    bool checkFirst = false;
+    upgrade->add_flag("--check-first", checkFirst,
+                      "Run `check` first and send nothing when it expects a statement to be refused (exit 5, its "
+                      "report on standard error)");
 
     ConnectionOptions execOptions;
     std::string sql, sqlFile;
@@ -339,7 +351,7 @@ int RunCommandLine(std::vector<std::string> arguments) {
         }
         if (upgrade->parsed()) {
             given(upgradeOptions);
-            return commandUpgrade(upgradeOptions, logFile, upgradeReads.reads());
+            return commandUpgrade(upgradeOptions, logFile, upgradeReads.reads(), checkFirst);
         }
         if (exec->parsed()) {
             given(execOptions);
