@@ -144,7 +144,10 @@ class ProbeBuilder {
 public:
     ProbeBuilder(const PlannedChanges& planned, const TableFacts& facts, TableQuestion& question)
         : planned_(planned), question_(question) {
-        for (const auto& c : facts.columns) state_.columns[FoldAsciiCase(c.name)] = {c.type, c.nullable};
+        for (const auto& c : facts.columns) {
+            state_.columns[FoldAsciiCase(c.name)] = {c.type, c.nullable};
+            order_.push_back(c.name);
+        }
         state_.keys = facts.keys;
     }
 
@@ -202,7 +205,9 @@ private:
                    .refusedWithoutRows = true});
             break;
         }
-        if (change.notNull && !column->setByRun) {
+        // A column that allows no NULL holds none; one the run added holds
+        // nothing else.
+        if (change.notNull && !column->setByRun && (column->nullable || column->addedByRun)) {
             probe({.change = i, .rule = "not-null", .error = 515,
                    .reason = fmt::format("rows hold NULL in {}, which this statement makes NOT NULL", where),
                    .advice = fmt::format("Give these rows a value in {0} (UPDATE {1} SET {0} = ... WHERE {0} IS "
@@ -345,6 +350,7 @@ private:
                              "added while the table holds rows.",
                    .condition = "1 = 1"});
         state_.columns[FoldAsciiCase(change.columns[0])] = {change.type, !change.notNull, true, false};
+        order_.push_back(change.columns[0]);
     }
 
     void insert(std::size_t i, const PlannedChange& change) {
@@ -373,15 +379,17 @@ private:
     }
 
     std::optional<std::string> valueOf(const PlannedChange& change, const std::string& column) const {
-        if (change.columns.empty()) return std::nullopt;
-        for (std::size_t k = 0; k < change.columns.size() && k < change.values.size(); ++k)
-            if (EqualIgnoringAsciiCase(change.columns[k], column)) return change.values[k];
+        // Without a column list the values go to the columns in table order.
+        const std::vector<std::string>& columns = change.columns.empty() ? order_ : change.columns;
+        for (std::size_t k = 0; k < columns.size() && k < change.values.size(); ++k)
+            if (EqualIgnoringAsciiCase(columns[k], column)) return change.values[k];
         return std::nullopt;
     }
 
     const PlannedChanges& planned_;
     TableQuestion& question_;
     TableState state_;
+    std::vector<std::string> order_;  // the table's columns at the start, in order
 };
 
 // The columns an example names its row by: the primary key, else the
