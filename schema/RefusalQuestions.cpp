@@ -355,6 +355,8 @@ private:
 
     void insert(std::size_t i, const PlannedChange& change) {
         if (state_.emptied) return;
+        // A row the run adds beside the rows held (sent on every run).
+        question_.warnings.push_back(i);
         for (const auto& key : state_.keys) {
             if (key.kind == KeyFacts::ForeignKey || key.kind == KeyFacts::Referenced || key.kind == KeyFacts::Index)
                 continue;
@@ -440,6 +442,22 @@ long CountOf(const std::optional<std::string>& text) {
     } catch (const std::exception&) {
         return 0;
     }
+}
+
+std::string WarningText(const PlannedChange& change) {
+    switch (change.kind) {
+        case PlannedChange::DropTable:
+            return fmt::format("the run drops the table {} with every row it holds", change.table);
+        case PlannedChange::DeleteRows:
+            return fmt::format("the run deletes every row of {} (and seeds the table again)", change.table);
+        default:
+            break;
+    }
+    std::string what = fmt::format("the run adds one more row to {} beside the rows it holds", change.table);
+    for (std::size_t k = 0; k < change.columns.size() && k < change.values.size(); ++k)
+        if (EqualIgnoringAsciiCase(change.columns[k], "PASSWORD") && change.values[k])
+            what += fmt::format(", with the known password \"{}\"", *change.values[k]);
+    return what;
 }
 
 }  // namespace
@@ -557,12 +575,7 @@ void Evaluate(const PlannedChanges& planned, const TableQuestion& q, const std::
         const PlannedChange& change = planned.changes[w];
         const PlannedStatement& s = planned.statements[change.index];
         if (rows == 0) continue;
-        report.warnings.push_back(
-            {s.step, s.sql,
-             change.kind == PlannedChange::DropTable
-                 ? fmt::format("the run drops the table {} with every row it holds", change.table)
-                 : fmt::format("the run deletes every row of {} (and seeds the table again)", change.table),
-             rows});
+        report.warnings.push_back({s.step, s.sql, WarningText(change), rows});
     }
     std::size_t exampleSet = 1;
     for (std::size_t n = 0; n < q.probes.size(); ++n) {
