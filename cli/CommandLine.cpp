@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -134,8 +135,14 @@ int commandCheck(const ConnectionOptions& o, const std::string& format) {
                             e.nativeCode());
     }
     FixedOptions options(o.runOptions());
-    const CheckReport report = CheckRun(db, o.product, options);
+    int reads = 0;
+    const auto started = std::chrono::steady_clock::now();
+    const CheckReport report = CheckRun(db, o.product, options, &reads);
     db.close();
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    WriteStderr(fmt::format("asked the database {} time(s) in {} ms, the catalogue reading included\n", reads,
+                            elapsed.count()));
     WriteStdout(format == "json" ? FormatCheckJson(report) : FormatCheckTable(report));
     return report.refusals.empty() ? kSuccess : kRefusalExpected;
 }

@@ -190,9 +190,12 @@ public:
         const std::string& sql = out_.statements[index].sql;
         const Tokens tokens = TokenizeSql(sql);
         Tokens segment;
+        // A guard covers the statements of its BEGIN ... END block too:
+        // once a batch has one, what follows it is guarded.
+        bool guarded = false;
         for (std::size_t i = 0; i <= tokens.size(); ++i) {
             if (i == tokens.size() || IsPunct(tokens, i, ';')) {
-                if (!segment.empty()) readSegment(index, segment);
+                if (!segment.empty()) guarded = readSegment(index, segment, guarded);
                 segment.clear();
                 continue;
             }
@@ -202,9 +205,10 @@ public:
     }
 
 private:
-    void readSegment(std::size_t index, const Tokens& t) {
+    // Reads one statement of a batch; returns whether the statements after
+    // it are guarded.
+    bool readSegment(std::size_t index, const Tokens& t, bool guarded) {
         std::size_t i = 0;
-        bool guarded = false;
         // IF OBJECT_ID(...) IS [NOT] NULL and IF [NOT] EXISTS (...) guard the
         // statement after them: what it drops is followed, nothing is predicted.
         if (IsWord(t, 0, "IF")) {
@@ -218,9 +222,15 @@ private:
                 if (IsWord(t, i, "NOT")) ++i;
                 if (IsWord(t, i, "NULL")) ++i;
             } else {
-                return;
+                return true;
             }
         }
+        if (IsWord(t, i, "BEGIN")) ++i;
+        readGuardedOrNot(index, t, i, guarded);
+        return guarded;
+    }
+
+    void readGuardedOrNot(std::size_t index, const Tokens& t, std::size_t i, bool guarded) {
         if (IsWord(t, i, "ALTER") && IsWord(t, i + 1, "TABLE")) return readAlterTable(index, t, i + 2, guarded);
         if (IsWord(t, i, "CREATE")) return readCreateIndex(index, t, i + 1, guarded);
         if (IsWord(t, i, "DROP") && IsWord(t, i + 1, "INDEX")) return readDropIndex(index, t, i + 2);

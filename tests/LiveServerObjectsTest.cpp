@@ -19,6 +19,7 @@
 #include <regex>
 #include <span>
 
+#include "AdaptedProductRun.h"
 #include "EngineAdaptedDatabase.h"
 #include "LiveServer.h"
 #include "OlderInsuranceOffice.h"
@@ -33,37 +34,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct ProductRun {
-    std::string error;  // empty when the run completed
-    std::vector<StatementRecord> records;
-};
-
-// One whole run of the product's list through the program's run driver.
-ProductRun runProduct(const std::string& product, const std::string& odbc, std::vector<test::EngineBridge>& bridges) {
-    static const StepRegistry registry = BuildStepRegistry();
-    OdbcDatabase connection;
-    test::EngineAdaptedDatabase adapted(connection, AllObjectSteps());
-    // Elsewhere than on the engine the statements go straight to the server.
-    LoggingDatabase log(test::LiveServerIsTsqlEngine() ? static_cast<Database&>(adapted) : connection);
-    FixedOptions options;
-    SilentDisplay display;
-    Progress progress(display);
-    RunDriver driver(log, progress, registry, options);
-    driver.onStepStarted = [&](const std::string& step) {
-        log.setCurrentStep(step);
-        adapted.setCurrentStep(step);
-    };
-    ProductRun run;
-    try {
-        log.open(odbc);
-        driver.RunProduct(product, odbc);
-    } catch (const std::exception& e) {
-        run.error = e.what();
-    }
-    run.records = log.records();
-    bridges.insert(bridges.end(), adapted.bridges().begin(), adapted.bridges().end());
-    return run;
-}
+using test::ProductRun;
 
 // The object steps of a product's list, in list order.
 std::vector<ObjectStep> objectStepsOf(const std::string& product) {
@@ -115,7 +86,7 @@ protected:
         test::ServerSession session(product.database->connectionString());
         for (const char* table : olderTables) session.run(table);
         for (int round = 0; round < 2; ++round)
-            product.runs.push_back(runProduct(id, product.database->connectionString(), bridges));
+            product.runs.push_back(test::RunThroughEngineAdapter(id, product.database->connectionString(), bridges));
         return product;
     }
 

@@ -92,6 +92,9 @@ TEST(RefusalCheck, EachStatementIsAskedUnderItsRulesFollowingTheRunBeforeIt) {
         {{"ALTER TABLE T ADD CONSTRAINT PK_T2 PRIMARY KEY (Nope)"}, {"missing-column 1911"}},
         // A guard decides on the server: nothing is predicted behind it.
         {{"IF NOT EXISTS (SELECT * FROM sys.columns WHERE name = 'S') ALTER TABLE T ALTER COLUMN S integer"}, {}},
+        {{"if not exists (select * from T ) begin insert into T values(1,'a',1,NULL,'c'); "
+          "insert into T values(2,'b',1,NULL,'d');end;"},
+         {}},
     };
     for (const auto& c : cases) {
         std::string text;
