@@ -37,6 +37,7 @@ nlohmann::ordered_json ValueJson(const std::optional<std::string>& value) {
 std::string FormatCheckTable(const CheckReport& report) {
     std::string out = fmt::format("check of {}: {} statement(s) expected refused, {} warning(s)\n", report.product,
                                   report.refusals.size(), report.warnings.size());
+    if (report.rowsNotAsked) out += "note: " + *report.rowsNotAsked + "\n";
     for (const auto& r : report.refusals) out += "\n" + RefusalText(r);
     for (const auto& w : report.warnings)
         out += fmt::format("\nwarning: step {}, {} row(s): {}\n  statement: {}\n",
@@ -47,6 +48,7 @@ std::string FormatCheckTable(const CheckReport& report) {
 std::string FormatCheckJson(const CheckReport& report) {
     nlohmann::ordered_json json;
     json["product"] = report.product;
+    if (report.rowsNotAsked) json["rowsNotAsked"] = *report.rowsNotAsked;
     json["refusals"] = nlohmann::ordered_json::array();
     for (const auto& r : report.refusals) {
         nlohmann::ordered_json examples = nlohmann::ordered_json::array();

@@ -472,6 +472,14 @@ CheckReport CheckPlannedRun(Database& db, const std::string& product, const Cata
     const PlannedChanges planned = ReadPlannedChanges(start, std::move(plan));
     report.refusals = planned.refusals;
     if (planned.touchedTables.empty()) return report;
+    // The questions are T-SQL: INFORMATION_SCHEMA, LIKE classes, LEN, TOP.
+    if (const auto server = db.serverIdentity(); server && server->product.find("SQL Server") == std::string::npos) {
+        report.rowsNotAsked = fmt::format(
+            "{} cannot answer the questions about rows (they need SQL Server's INFORMATION_SCHEMA, LIKE classes "
+            "and functions); only missing tables and columns were checked",
+            server->product);
+        return report;
+    }
     int reads = 1;
     const TableMetadata metadata = ReadMetadata(
         db.readResults(MetadataQuestion(planned.touchedTables, HasCatalogViews(db.serverIdentity()))));

@@ -72,6 +72,9 @@ struct CheckReport {
     std::string product;
     std::vector<Refusal> refusals;
     std::vector<RunWarning> warnings;
+    // Why the rows were not asked about (a database that is no SQL Server);
+    // only the tables and columns it lacks were then checked.
+    std::optional<std::string> rowsNotAsked;
 };
 
 // A column as the database defines it.  `type` is the type in lower case

@@ -161,5 +161,22 @@ TEST(RefusalCheck, AnswersBecomeRefusalsWithRowsAndExamplesAndWarnings) {
     EXPECT_NE(db.asked[2].find("FROM [T]"), std::string::npos);
 }
 
+// A database that is no SQL Server is asked nothing about its rows: the
+// questions are T-SQL.  What the catalogue alone shows still counts.
+TEST(RefusalCheck, ADatabaseThatIsNoSqlServerIsCheckedForMissingTablesAndColumnsOnly) {
+    class AccessLike : public AnsweringDatabase {
+    public:
+        std::optional<ServerIdentity> serverIdentity() const override { return ServerIdentity{"ACCESS", "04.00"}; }
+    } db;
+    db.open("x");
+    const CheckReport report = CheckPlannedRun(
+        db, "P", StartCatalogue(),
+        {{"a", "ALTER TABLE T ALTER COLUMN S integer"}, {"b", "ALTER TABLE T ALTER COLUMN Nope integer"}});
+    EXPECT_TRUE(db.asked.empty());
+    ASSERT_TRUE(report.rowsNotAsked);
+    ASSERT_EQ(report.refusals.size(), 1u);
+    EXPECT_EQ(report.refusals[0].error, 4924);
+}
+
 }  // namespace
 }  // namespace orvel
