@@ -13,6 +13,7 @@
 #include <chrono>
 #include <iostream>
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -131,6 +132,71 @@ TEST_P(LiveRefusals, CheckNamesTheStatementTheRunStopsAtAndMendedRowsLetTheRunCo
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, LiveRefusals, testing::ValuesIn(kFixtures),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Older insurance-office tables holding rows that SQL Server refuses to key:
+// an empty SH_B and a repeated (SH_B, SH_ID) in A_FASQ, an empty SH_R and a
+// repeated (SH_R, CA) in A_GHAVALEH.  The engine refuses every ALTER COLUMN
+// ... NOT NULL whatever the rows hold (its README), so no run can show the
+// refusals there: the prediction alone is checked, statement by statement.
+// The numbering gives the empty SH_IDs values of their own, so SH_ID NOT
+// NULL is not expected refused.
+TEST(LiveRefusalPredictions, EmptyAndRepeatedKeyValuesOfOlderTablesAreNamedWithTheirRows) {
+    ORVEL_SKIP_WITHOUT_LIVE_SERVER();
+    test::ScratchDatabase scratch("orvel_refusal_keys_");
+    const std::string odbc = scratch.connectionString();
+    test::ServerSession session(odbc);
+    for (const char* table : test::kOlderInsuranceOfficeTables) session.run(table);
+    for (const char* sql : {
+             "CREATE TABLE A_FASQ (SH_B nvarchar(50), SH_ID int, TA nvarchar(10))",
+             "INSERT INTO A_FASQ (SH_B, SH_ID) VALUES (NULL, 7)",
+             "INSERT INTO A_FASQ (SH_B, SH_ID) VALUES (N'B1', 1)",
+             "INSERT INTO A_FASQ (SH_B, SH_ID) VALUES (N'B1', 1)",
+             "INSERT INTO A_FASQ (SH_B, SH_ID) VALUES (N'B2', NULL)",
+             "CREATE TABLE A_GHAVALEH (SH_R int, CA int, ID int, NA nvarchar(100))",
+             "INSERT INTO A_GHAVALEH VALUES (1, 1, 1, N'a')",
+             "INSERT INTO A_GHAVALEH VALUES (1, 1, 2, N'b')",
+             "INSERT INTO A_GHAVALEH VALUES (NULL, 2, 3, N'c')",
+         })
+        session.run(sql);
+    const auto check = RunCli(Strings{"check", "--product", "Velora", "--odbc", odbc, "--format", "json"});
+    ASSERT_EQ(check.exitCode, 5) << check.out << check.err;
+    const auto report = nlohmann::json::parse(check.out);
+    std::vector<std::string> found;
+    for (const auto& r : report["refusals"])
+        found.push_back(fmt::format("{} | {} | {}", r["statement"].get<std::string>(), r["error"].get<long>(),
+                                    r["rowsAtFault"].get<long>()));
+    const std::vector<std::string> expected = {
+        "alter table A_FASQ ALTER COLUMN SH_B NVARCHAR(50) NOT NULL  | 515 | 1",
+        "alter table A_FASQ ADD CONSTRAINT PK_A_FASQ PRIMARY KEY (SH_B,SH_ID) | 1505 | 2",
+        "alter table A_GHAVALEH ALTER COLUMN SH_R INT NOT NULL | 515 | 1",
+        "CREATE UNIQUE NONCLUSTERED INDEX Idx_Uniq_A_GHAVALEH ON A_GHAVALEH (SH_R ASC,CA ASC) | 1505 | 2",
+    };
+    EXPECT_EQ(found, expected);
+}
+
+// An insurance-office database older than the upgrader supports lacks
+// columns that no step adds and a step alters (pursant_yuzda of P_TTHESAB):
+// `check` names the first statement the run then stops at, which the run
+// through the engine adapter confirms.
+TEST(LiveRefusalPredictions, TheFirstStatementOnAColumnTheDatabaseLacksIsWhereTheRunStops) {
+    ORVEL_SKIP_WITHOUT_LIVE_SERVER();
+    test::ScratchDatabase scratch("orvel_refusal_missing_");
+    const std::string odbc = scratch.connectionString();
+    const auto check = RunCli(Strings{"check", "--product", "Velora", "--odbc", odbc, "--format", "json"});
+    ASSERT_EQ(check.exitCode, 5) << check.out << check.err;
+    const auto report = nlohmann::json::parse(check.out);
+    ASSERT_FALSE(report["refusals"].empty());
+    const auto& first = report["refusals"][0];
+    EXPECT_EQ(first["error"], 4924);
+    EXPECT_EQ(first["statement"], "alter table p_tthesab alter column pursant_yuzda float");
+
+    std::vector<test::EngineBridge> bridges;
+    const auto run = test::RunThroughEngineAdapter("Velora", odbc, bridges);
+    ASSERT_NE(run.error, "");
+    ASSERT_FALSE(run.records.empty());
+    EXPECT_TRUE(run.records.back().error);
+    EXPECT_EQ(run.records.back().sql, first["statement"].get<std::string>());
+}
 
 // What a run removes by design is a warning, not a refusal: every run of the
 // network-marketing product drops LOGIN with its rows.
