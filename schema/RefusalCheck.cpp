@@ -3,6 +3,7 @@
 #include "schema/RefusalCheck.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 

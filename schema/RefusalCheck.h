@@ -111,7 +111,7 @@ struct PlannedChange {
         AlterColumn,     // `columns`[0] to `type`, `notNull`
         AddPrimaryKey,   // over `columns`
         AddUnique,       // a unique constraint or unique index over `columns`
-        AddColumn,       // `columns`[0] of `type`, NOT NULL without a default
+        AddColumn,       // `columns`[0] of `type`, `notNull`, `hasDefault`
         Insert,          // `columns` (empty: every column in order) = `values`
         DropTable,       // a table the run drops (a warning)
         DeleteRows,      // every row deleted (a warning when seeded again)
@@ -139,6 +139,11 @@ struct PlannedChanges {
 };
 
 PlannedChanges ReadPlannedChanges(const CatalogueSnapshot& start, std::vector<PlannedStatement> plan);
+
+// What an index or a unique constraint lets ALTER COLUMN do to a column it
+// uses: keep it varchar, nvarchar or varbinary, no shorter.  Types in lower
+// case without blanks ("nvarchar(50)").
+bool KeepsVariableLengthType(const std::string& from, const std::string& to);
 
 // One batch asking the columns, keys and indexes of `tables`;
 // `catalogViews` for SQL Server 2005 and later (sys.indexes), else the

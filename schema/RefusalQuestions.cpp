@@ -111,16 +111,6 @@ std::string TypeFromMetadata(const ResultSet::Row& row) {
     return base;
 }
 
-// What an index or a unique constraint lets ALTER COLUMN do to its column.
-bool KeepsVariableLengthType(const std::string& from, const std::string& to) {
-    const std::string base = BaseType(from);
-    if (base != "varchar" && base != "nvarchar" && base != "varbinary") return false;
-    if (BaseType(to) != base) return false;
-    const auto before = TypeLength(from), after = TypeLength(to);
-    if (!after) return to.find("max") != std::string::npos;
-    return before && *after >= *before;
-}
-
 // A column as the run leaves it up to a statement.
 struct ColumnState {
     std::string type;
@@ -461,6 +451,15 @@ std::string WarningText(const PlannedChange& change) {
 }
 
 }  // namespace
+
+bool KeepsVariableLengthType(const std::string& from, const std::string& to) {
+    const std::string base = BaseType(from);
+    if (base != "varchar" && base != "nvarchar" && base != "varbinary") return false;
+    if (BaseType(to) != base) return false;
+    // A max type can be no index key: (max) counts as no length.
+    const auto before = TypeLength(from), after = TypeLength(to);
+    return before && after && *after >= *before;
+}
 
 std::string MetadataQuestion(const std::vector<std::string>& tables, bool catalogViews) {
     const std::string names = NameList(tables);

@@ -45,6 +45,8 @@ struct Fixture {
     Strings mend;                // what the advice asks for
 };
 
+void PrintTo(const Fixture& fixture, std::ostream* out) { *out << fixture.name; }
+
 const std::string kLongCode(60, 'x');
 
 const Fixture kFixtures[] = {
