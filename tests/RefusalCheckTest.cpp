@@ -4,7 +4,10 @@
 // become refusals with examples.
 #include <gtest/gtest.h>
 
+#include "app/RunDriver.h"
+#include "app/StepRegistry.h"
 #include "schema/CatalogueSimulator.h"
+#include "schema/Progress.h"
 #include "schema/RefusalCheck.h"
 
 namespace orvel {
@@ -107,6 +110,7 @@ TEST(RefusalCheck, EachStatementIsAskedUnderItsRulesFollowingTheRunBeforeIt) {
 // batch first, then each table's batch.
 class AnsweringDatabase : public CatalogueSimulator {
 public:
+    using CatalogueSimulator::CatalogueSimulator;
     std::vector<std::vector<ResultSet>> answers;
     std::vector<std::string> asked;
 
@@ -159,6 +163,49 @@ TEST(RefusalCheck, AnswersBecomeRefusalsWithRowsAndExamplesAndWarnings) {
     EXPECT_EQ(report.warnings[0].rows, 4);
     EXPECT_EQ(reads, 3);  // the metadata, then one batch per table
     EXPECT_NE(db.asked[2].find("FROM [T]"), std::string::npos);
+}
+
+// A refused statement of a run is explained under the database's own
+// message when the answers show why, and left as it was when they do not.
+TEST(RefusalCheck, ARunsRefusedStatementIsExplainedUnderTheDatabasesMessageOnlyWhenTheRowsShowWhy) {
+    const std::string refused = "alter table Setting alter column Auto_back  integer";
+    for (const bool answered : {true, false}) {
+        AnsweringDatabase db(CatalogueSnapshot{.tables = {{"Setting", {"shr", "Auto_back"}}}});
+        db.failStatementsContaining(refused, "invalid input syntax for type integer");
+        if (answered) {
+            db.answers.push_back({
+                {{"TABLE_NAME", "COLUMN_NAME", "DATA_TYPE", "CHARACTER_MAXIMUM_LENGTH", "NUMERIC_PRECISION",
+                  "NUMERIC_SCALE", "IS_NULLABLE", "has_default"},
+                 {{"Setting", "shr", "int", std::nullopt, "10", "0", "YES", "0"},
+                  {"Setting", "Auto_back", "nvarchar", "50", std::nullopt, std::nullopt, "YES", "0"}}},
+            });
+            db.answers.push_back({
+                {{"row_count", "q0", "q1"}, {{"2", "1", "0"}}},
+                {{"shr", "offending_value"}, {{"1", "yes"}}},
+                {{"shr", "offending_value"}, {}},
+            });
+        }
+        FixedOptions options;
+        SilentDisplay display;
+        Progress progress(display);
+        const StepRegistry registry = BuildStepRegistry();
+        RunDriver driver(db, progress, registry, options);
+        try {
+            driver.RunWithConnectionText("Mornale", "x");
+            ADD_FAILURE() << "the run did not stop";
+        } catch (const DatabaseError& e) {
+            const std::string message = e.what();
+            EXPECT_TRUE(message.starts_with("invalid input syntax for type integer")) << message;
+            if (answered)
+                EXPECT_EQ(message.substr(message.find('\n') + 1),
+                          "Why (error 245): values of Setting.Auto_back are no whole number, and this statement makes "
+                          "it int; rows at fault: 1\n  shr=\"1\"  value \"yes\"\nWhat to do: Correct or empty these "
+                          "values of Setting.Auto_back (UPDATE Setting SET Auto_back = ... WHERE ...), then check "
+                          "again.");
+            else
+                EXPECT_EQ(message, "invalid input syntax for type integer");
+        }
+    }
 }
 
 // A database that is no SQL Server is asked nothing about its rows: the
