@@ -1,19 +1,38 @@
 // The run driver: what the Start button does, step by step.
 #include "app/RunDriver.h"
 
+#include <fmt/format.h>
+
 #include "app/Messages.h"
 #include "app/RecordedOpening.h"
+#include "app/SimulatedRun.h"
 #include "app/StepLists.h"
 #include "app/WholeSteps.h"
 #include "schema/RunLock.h"
+#include "schema/RefusalCheck.h"
 
 namespace orvel {
 
 namespace {
 
 constexpr const char* kStageBeforeSteps = "before the first step";
+constexpr const char* kStageCheck = "the check before the first step";
+
+std::string RefusalExpectedMessage(const CheckReport& report) {
+    std::string message = fmt::format(
+        "The check expects the database to refuse {} statement(s) of this run; nothing was sent.\n",
+        report.refusals.size());
+    for (const auto& r : report.refusals)
+        message += fmt::format("Step {}: {}\n", r.step.value_or(kStageBeforeSteps), r.statement);
+    message += RefusalExplanation(report.refusals);
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    return message;
+}
 
 }  // namespace
+
+RefusalExpectedError::RefusalExpectedError(CheckReport report)
+    : std::runtime_error(RefusalExpectedMessage(report)), report_(std::move(report)) {}
 
 RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
                      const RunRecords* records, CatalogueReads reads)
@@ -27,6 +46,7 @@ RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& regis
       steps_(reads == CatalogueReads::Once ? static_cast<Database&>(picture_) : sent_),
       schema_(steps_, progress, [&options] { return options.options().databaseKind; }) {
     sent_.onRecord = [this](const StatementRecord& statement) {
+        if (statement.error) refused_ = statement.sql;
         if (record_) record_->statement(statement);
         if (onStatementSent) onStatementSent(statement);
     };
@@ -47,14 +67,46 @@ void RunDriver::RunWithConnectionText(const std::string& productId, const std::s
 void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText) {
     record_ = &record;
     if (onConnectionOpened) onConnectionOpened(record);
+    refused_.reset();
     try {
+        if (checkFirst) {
+            stage_ = kStageCheck;
+            CheckReport report = CheckRun(db_, productId, options_);
+            if (!report.refusals.empty()) throw RefusalExpectedError(std::move(report));
+        }
         RunProduct(productId, connectionText);
+    } catch (const DatabaseError& e) {
+        const std::string explanation = explainRefused();
+        if (explanation.empty()) {
+            record.failed(e, stage_);
+            record_ = nullptr;
+            throw;
+        }
+        DatabaseError explained(e.errorClass(), std::string(e.what()) + "\n" + explanation, e.sqlState(),
+                                e.nativeCode());
+        record.failed(explained, stage_);
+        record_ = nullptr;
+        throw explained;
     } catch (const std::exception& e) {
         record.failed(e, stage_);
         record_ = nullptr;
         throw;
     }
     record_ = nullptr;
+}
+
+std::string RunDriver::explainRefused() noexcept {
+    if (!refused_) return {};
+    try {
+        if (!db_.isOpen()) return {};
+        std::string explanation = RefusalExplanation(ExplainRefusal(db_, *refused_));
+        while (!explanation.empty() && explanation.back() == '\n') explanation.pop_back();
+        return explanation;
+    } catch (...) {
+        // A database that cannot answer (the simulator, a lost connection)
+        // leaves the message as the database gave it.
+        return {};
+    }
 }
 
 void RunDriver::checkEveryStepRegistered(const std::string& productId) const {

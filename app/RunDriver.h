@@ -9,6 +9,11 @@
 // driver writes the record of each run it starts (when the program keeps
 // records) and hands each statement to onStatementSent (`upgrade --log`).
 //
+// When the database refuses a statement of a run, the driver asks it what
+// rows or missing columns explain the refusal (the questions of `check`) and
+// adds the answer under the database's own message, for every front end and
+// the record alike; nothing is added when nothing explains it.
+//
 // By default the schema operations ask a catalogue picture in front of that
 // log, which reads the catalogue once when a run starts and keeps it across
 // the reconnects of the step list; asked to, the driver lets every operation
@@ -25,6 +30,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -36,6 +42,7 @@
 #include "schema/Database.h"
 #include "schema/Progress.h"
 #include "schema/RunLock.h"
+#include "schema/RefusalCheck.h"
 #include "schema/SchemaOperations.h"
 #include "schema/StatementLog.h"
 
@@ -51,6 +58,17 @@ public:
 enum class CatalogueReads {
     Once,            // one reading per connection, kept up to date by the picture
     EveryOperation,  // a table or column list asked of the database by every operation
+};
+
+// `upgrade --check-first` found statements the database would refuse;
+// nothing was sent.
+class RefusalExpectedError : public std::runtime_error {
+public:
+    explicit RefusalExpectedError(CheckReport report);
+    const CheckReport& report() const noexcept { return report_; }
+
+private:
+    CheckReport report_;
 };
 
 class RunDriver {
@@ -86,12 +104,20 @@ public:
     // Each step in one transaction, committed at its end (SQL Server only).
     void setWholeSteps(bool whole) noexcept { wholeSteps_ = whole; }
 
+    // When set, a recorded run first checks the database (reads only) and
+    // throws RefusalExpectedError, sending nothing, when a statement is
+    // expected to be refused.
+    bool checkFirst = false;
+
     SchemaOperations& schema() noexcept { return schema_; }
 
 private:
     void checkEveryStepRegistered(const std::string& productId) const;
     void takeRunLock(RunLock& lock);
     void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
+    // What explains the refusal of the statement last refused; empty when
+    // nothing does or the questions cannot be asked.
+    std::string explainRefused() noexcept;
 
     Database& db_;
     Progress& progress_;
@@ -107,6 +133,7 @@ private:
     RecordWriter* record_ = nullptr;  // the record of the run under way, if any
     std::string stage_;               // where the run is, for the record of a failure
     bool wholeSteps_ = false;
+    std::optional<std::string> refused_;  // the text of the statement last refused in this run
 };
 
 }  // namespace orvel

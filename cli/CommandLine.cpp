@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -15,8 +16,10 @@
 #include "app/Products.h"
 #include "app/RunDriver.h"
 #include "app/SafetyCopy.h"
+#include "app/SimulatedRun.h"
 #include "app/StepLists.h"
 #include "cli/CatalogueSource.h"
+#include "cli/CheckReportFormat.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/Console.h"
 #include "cli/ConsoleDisplay.h"
@@ -24,7 +27,6 @@
 #include "cli/PlanSummary.h"
 #include "cli/Records.h"
 #include "query/QueryRunner.h"
-#include "schema/CatalogueSimulator.h"
 #include "schema/ConnectionText.h"
 #include "schema/Utf8Path.h"
 #include "schema/OdbcDatabase.h"
@@ -105,31 +107,45 @@ int commandPlan(PlanOptions& o) {
     }
     auto start = LoadCatalogue(o.source);
     if (!start) return kAborted;
-    CatalogueSimulator simulator(std::move(*start));
-    LoggingDatabase log(simulator);
     const bool script = o.format == "sql";
-    if (!o.summary) {
-        log.onRecord = [script](const StatementRecord& record) {
-            WriteStdout(script ? ToSqlScript(record) : ToJsonLine(record));
-        };
-    }
+    std::vector<StatementRecord> records;
     FixedOptions options(connection.runOptions());
-    SilentDisplay display;
-    Progress progress(display);
-    const StepRegistry registry = BuildStepRegistry();
-    RunDriver driver(log, progress, registry, options, nullptr, o.reads.reads());
-    driver.onStepStarted = [&log](const std::string& step) { log.setCurrentStep(step); };
-    const std::string simulated = "simulated catalogue";
-    log.open(simulated);
-    driver.RunProduct(connection.product, simulated);
-    if (!o.catalogOut.empty()) simulator.catalogue().Save(PathFromUtf8(o.catalogOut));
+    const CatalogueSnapshot after = SimulateRun(
+        connection.product, std::move(*start), options, o.reads.reads(), [&](const StatementRecord& record) {
+            if (!o.summary) WriteStdout(script ? ToSqlScript(record) : ToJsonLine(record));
+            records.push_back(record);
+        });
+    if (!o.catalogOut.empty()) after.Save(PathFromUtf8(o.catalogOut));
     const std::string summary =
-        FormatSummary(connection.product, StepCount(connection.product), Summarize(log.records()));
+        FormatSummary(connection.product, StepCount(connection.product), Summarize(records));
     if (o.summary)
         WriteStdout(summary);
     else
         WriteStderr(summary);
     return kSuccess;
+}
+
+// Asks the database what decides whether the statements a run would send
+// now are accepted; sends nothing but reads.
+int commandCheck(const ConnectionOptions& o, const std::string& format) {
+    OdbcDatabase db;
+    try {
+        if (!openDatabase(db, o)) return kAborted;
+    } catch (const DatabaseError& e) {
+        throw DatabaseError(e.errorClass(), std::string("Cannot connect to the database: ") + e.what(), e.sqlState(),
+                            e.nativeCode());
+    }
+    FixedOptions options(o.runOptions());
+    int reads = 0;
+    const auto started = std::chrono::steady_clock::now();
+    const CheckReport report = CheckRun(db, o.product, options, &reads);
+    db.close();
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    WriteStderr(fmt::format("asked the database {} time(s) in {} ms, the catalogue reading included\n", reads,
+                            elapsed.count()));
+    WriteStdout(format == "json" ? FormatCheckJson(report) : FormatCheckTable(report));
+    return report.refusals.empty() ? kSuccess : kRefusalExpected;
 }
 
 int commandSnapshot(const ConnectionOptions& o) {
@@ -152,6 +168,7 @@ struct UpgradeGuards {
     CLI::Option* safetyCopyOption = nullptr;
     std::string safetyCopyFolder;  // empty: the default folder of the kind
     bool wholeSteps = false;
+    bool checkFirst = false;
 
     bool safetyCopy() const { return safetyCopyOption && safetyCopyOption->count() > 0; }
 };
@@ -168,6 +185,9 @@ void addUpgradeGuardOptions(CLI::App& upgrade, UpgradeGuards& guards) {
     upgrade.add_flag("--whole-steps", guards.wholeSteps,
                      "SQL Server: run each step as one transaction, rolled back when a statement is refused or "
                      "the connection drops");
+    upgrade.add_flag("--check-first", guards.checkFirst,
+                     "Run `check` first and send nothing when it expects a statement to be refused (exit 5, its "
+                     "report on standard error)");
 }
 
 int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, CatalogueReads reads,
@@ -203,6 +223,10 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
         driver.onConnectionOpened = [&copying](RecordWriter& record) {
             if (copying->made()) record.note(SafetyCopyJson(*copying->made()));
         };
+    driver.checkFirst = guards.checkFirst;
+    int step = 0;
+    const int stepCount = StepCount(o.product);
+    driver.onStepStarted = [&](const std::string&) { display.stepStarted(++step, stepCount); };
     if (logOut.is_open())
         driver.onStatementSent = [&logOut](const StatementRecord& record) { logOut << ToLogLine(record) << std::flush; };
     try {
@@ -213,6 +237,10 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
                 return !settings.RunAborted();
             });
         if (!connected) return kAborted;
+    } catch (const RefusalExpectedError& e) {
+        display.finish();
+        WriteStderr(FormatCheckTable(e.report()));
+        return kRefusalExpected;
     } catch (...) {
         display.finish();
         throw;
@@ -293,6 +321,16 @@ int RunCommandLine(std::vector<std::string> arguments) {
             throw CLI::RequiredError("--catalog, --odbc or --live");
     });
 
+    ConnectionOptions checkOptions;
+    std::string checkFormat = "table";
+    auto* check = app.add_subcommand(
+        "check", "Ask the database which statements of a run it would refuse because of the rows it holds, and "
+                 "what the run removes by design; sends only reads (exit 5 when a refusal is expected)");
+    addConnectionOptions(*check, checkOptions, true);
+    check->add_option("--format", checkFormat, "Output form")
+        ->check(CLI::IsMember({"table", "json"}))
+        ->capture_default_str();
+
     ConnectionOptions upgradeOptions;
     std::string logFile;
     CatalogueReadsOption upgradeReads;
@@ -359,6 +397,10 @@ int RunCommandLine(std::vector<std::string> arguments) {
         if (drift->parsed()) {
             given(driftOptions.connection);
             return commandDrift(driftOptions, driftFormat);
+        }
+        if (check->parsed()) {
+            given(checkOptions);
+            return commandCheck(checkOptions, checkFormat);
         }
         if (upgrade->parsed()) {
             given(upgradeOptions);

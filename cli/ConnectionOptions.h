@@ -32,7 +32,7 @@ class Option;
 
 namespace orvel {
 
-enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3, kDriftFound = 4 };
+enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3, kDriftFound = 4, kRefusalExpected = 5 };
 
 inline constexpr const char* kOdbcVariable = "ORVEL_ODBC";
 

@@ -13,6 +13,7 @@
 #include <tuple>
 
 #include "CatalogueRun.h"
+#include "schema/RefusalCheck.h"
 
 namespace orvel::test {
 namespace {
@@ -137,14 +138,6 @@ std::optional<int> MaxLength(const std::string& type) {
     if (name == "nchar" || name == "nvarchar") return 2 * *length;
     if (name == "char" || name == "varchar" || name == "binary" || name == "varbinary") return *length;
     return std::nullopt;
-}
-
-// What an index or a unique constraint lets ALTER COLUMN do to its column.
-bool KeepsVariableLengthType(const std::string& from, const std::string& to) {
-    const std::string name = TypeName(from);
-    if (name != "varchar" && name != "nvarchar" && name != "varbinary") return false;
-    const auto before = Length(from), after = Length(to);
-    return TypeName(to) == name && before && after && *after >= *before;
 }
 
 bool StartsWithConstraintWord(const std::string& item) {
