@@ -68,6 +68,7 @@ void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, 
     record_ = &record;
     if (onConnectionOpened) onConnectionOpened(record);
     refused_.reset();
+    rolledBackStep_.reset();
     try {
         if (checkFirst) {
             stage_ = kStageCheck;
@@ -76,13 +77,18 @@ void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, 
         }
         RunProduct(productId, connectionText);
     } catch (const DatabaseError& e) {
-        const std::string explanation = explainRefused();
-        if (explanation.empty()) {
+        // Under the database's own lines: what explains the refusal, then
+        // whether the step was undone.
+        std::string added = explainRefused();
+        if (rolledBackStep_)
+            added += fmt::format("{}The step \"{}\" was rolled back: its tables are as they were before it.",
+                                 added.empty() ? "" : "\n", *rolledBackStep_);
+        if (added.empty()) {
             record.failed(e, stage_);
             record_ = nullptr;
             throw;
         }
-        DatabaseError explained(e.errorClass(), std::string(e.what()) + "\n" + explanation, e.sqlState(),
+        DatabaseError explained(e.errorClass(), std::string(e.what()) + "\n" + added, e.sqlState(),
                                 e.nativeCode());
         record.failed(explained, stage_);
         record_ = nullptr;
@@ -155,10 +161,16 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
         sent_.setCurrentStep(step);
         if (onStepStarted) onStepStarted(step);
         const auto runStep = [this, &step] { (*registry_.find(step))(schema_); };
-        if (wholeSteps_)
-            RunAsOneTransaction(db_, picture_, runStep);
-        else
+        if (!wholeSteps_) {
             runStep();
+            continue;
+        }
+        try {
+            RunAsOneTransaction(db_, picture_, runStep);
+        } catch (...) {
+            rolledBackStep_ = step;
+            throw;
+        }
     }
     if (velora) progress_.setOverallPosition(100);
 

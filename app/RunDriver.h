@@ -134,6 +134,7 @@ private:
     std::string stage_;               // where the run is, for the record of a failure
     bool wholeSteps_ = false;
     std::optional<std::string> refused_;  // the text of the statement last refused in this run
+    std::optional<std::string> rolledBackStep_;  // the step a failure of this run rolled back
 };
 
 }  // namespace orvel

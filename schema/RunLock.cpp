@@ -15,20 +15,27 @@ namespace {
 // What the driver of a server with application locks calls its product.
 constexpr const char* kSqlServerProduct = "Microsoft SQL Server";
 
-// The lock's name in each database; application locks are scoped to the
-// database they are taken in.  At most 32 characters, so that the server's
-// list of locks shows it whole.
-constexpr std::string_view kResource = "orvel-updater run";
+// The lock's name: this prefix and the database's name.  SQL Server scopes
+// application locks to the database they are taken in; a server that keeps
+// them server-wide would otherwise let runs on two of its databases refuse
+// each other.  The server's list of locks shows the first 32 characters, so
+// the holder is looked for by the prefix.
+constexpr std::string_view kResourcePrefix = "orvel-updater run ";
+
+std::string declareResource() {
+    return "DECLARE @resource nvarchar(255); SET @resource = N'" + std::string(kResourcePrefix) + "' + DB_NAME(); ";
+}
 
 // Answers sp_getapplock's return code: 0 or 1 granted, any negative value
 // not (SQL Server: -1 timed out, -2 cancelled, -3 deadlock; others -999).
 std::string takeLock() {
-    return "DECLARE @r int; EXEC @r = sp_getapplock @Resource = N'" + std::string(kResource) +
-           "', @LockMode = 'Exclusive', @LockOwner = 'Session', @LockTimeout = 0; SELECT @r";
+    return declareResource() +
+           "DECLARE @r int; EXEC @r = sp_getapplock @Resource = @resource, @LockMode = 'Exclusive', "
+           "@LockOwner = 'Session', @LockTimeout = 0; SELECT @r";
 }
 
 std::string releaseLock() {
-    return "EXEC sp_releaseapplock @Resource = N'" + std::string(kResource) + "', @LockOwner = 'Session'";
+    return declareResource() + "EXEC sp_releaseapplock @Resource = @resource, @LockOwner = 'Session'";
 }
 
 // The session that holds the lock in this database: its computer, program
@@ -40,7 +47,7 @@ std::string askHolderOnSqlServer() {
            "WHERE l.resource_type = N'APPLICATION' AND l.resource_database_id = DB_ID() "
            "AND l.request_owner_type = N'SESSION' AND l.request_status = N'GRANT' "
            "AND l.resource_description LIKE N'%" +
-           std::string(kResource) + "%' AND l.request_session_id <> @@SPID";
+           std::string(kResourcePrefix) + "%' AND l.request_session_id <> @@SPID";
 }
 
 // The single value of a one-row, one-column answer; nothing otherwise.

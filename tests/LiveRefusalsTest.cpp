@@ -20,6 +20,7 @@
 #include "AdaptedProductRun.h"
 #include "CliRunner.h"
 #include "LiveServer.h"
+#include "schema/NameMatching.h"
 #include "OlderInsuranceOffice.h"
 
 namespace orvel {
@@ -27,11 +28,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 using test::RunCli;
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 struct Fixture {
     const char* name;
@@ -79,7 +75,7 @@ class LiveRefusals : public testing::TestWithParam<Fixture> {};
 TEST_P(LiveRefusals, CheckNamesTheStatementTheRunStopsAtAndMendedRowsLetTheRunComplete) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     const Fixture& f = GetParam();
-    test::ScratchDatabase scratch("orvel_refusal_" + lowerCase(f.product) + "_");
+    test::ScratchDatabase scratch("orvel_refusal_" + FoldAsciiCase(f.product) + "_");
     const std::string odbc = scratch.connectionString();
     const Strings product{"--product", f.product, "--odbc", odbc};
     const auto command = [&](Strings words) {

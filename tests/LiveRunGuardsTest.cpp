@@ -93,11 +93,13 @@ TEST(LiveWholeSteps, AStepRefusedAtItsLastStatementLeavesItsTableAsBeforeItOnlyW
         const auto after = tableFingerprint(session, "Setting");
         if (c.wholeSteps) {
             EXPECT_EQ(after, before) << c.what;
+            EXPECT_NE(refused.err.find("The step \"Setting_R\" was rolled back"), std::string::npos) << refused.err;
             // With its data mended, the next run completes as usual.
             session.run("update Setting set TO_P3 = N'3'");
             const auto rerun = RunCli(arguments);
             EXPECT_EQ(rerun.exitCode, 0) << rerun.err;
         } else {
+            EXPECT_EQ(refused.err.find("was rolled back"), std::string::npos) << refused.err;
             EXPECT_NE(after, before) << c.what << ": the step's earlier statements stay applied";
         }
     }

@@ -16,17 +16,13 @@
 
 #include "CliRunner.h"
 #include "LiveServer.h"
+#include "schema/NameMatching.h"
 
 namespace orvel {
 namespace {
 
 using Strings = std::vector<std::string>;
 using test::RunCli;
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
 
 // The statements of a `--log` file as `plan` lists them: the log adds how
 // long each one took, which no plan can predict.
@@ -66,7 +62,7 @@ class LiveUpgrade : public testing::TestWithParam<const char*> {};
 TEST_P(LiveUpgrade, TwoRunsOnAnEmptyDatabaseSendWhatPlanPredictsAndEndAsPredicted) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     const std::string product = GetParam();
-    test::ScratchDatabase scratch("orvel_live_" + lowerCase(product) + "_");
+    test::ScratchDatabase scratch("orvel_live_" + FoldAsciiCase(product) + "_");
     const std::string odbc = scratch.connectionString();
     const CatalogueSnapshot newDatabase = readCatalogue(odbc);
     test::TempDir dir;
