@@ -137,6 +137,20 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
     // log never sees it.
     RunLock lock(db_);
     takeRunLock(lock);
+    // After a reconnect the lock is taken again before the first statement
+    // sent on the new connection: the steps in between answer from the kept
+    // picture and send nothing, and a reconnect after which the run sends
+    // nothing asks for no lock.
+    bool lockDue = false;
+    sent_.beforeEachStatement = [&] {
+        if (!lockDue) return;
+        lockDue = false;
+        takeRunLock(lock);
+    };
+    const struct ForgetLockHook {
+        LoggingDatabase& sent;
+        ~ForgetLockHook() { sent.beforeEachStatement = nullptr; }
+    } forgetLockHook{sent_};
     // Whatever was done on the connection since the last run (the query
     // window sends past the picture) is read afresh.
     picture_.openedPast(connectionText);
@@ -153,7 +167,7 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
             lock.release();
             steps_.close();
             steps_.open(connectionText);
-            takeRunLock(lock);
+            lockDue = true;
             continue;
         }
         const std::string step(entry.step);

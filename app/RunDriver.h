@@ -20,9 +20,9 @@
 // ask the database itself.  What the run sends is the same either way.
 //
 // A run holds the database's run lock (schema/RunLock.h) from the moment its
-// connection is open, taking it again after every reconnect, so that a
-// second upgrade of the same database fails at once instead of changing the
-// same tables.  The lock is no statement: the log and the picture never see
+// connection is open, taking it again after every reconnect before it sends
+// anything more, so that a second upgrade of the same database fails at
+// once instead of changing the same tables.  The lock is no statement: the log and the picture never see
 // it, and the record notes it.
 //
 // Asked to, the driver runs each step as one transaction (WholeSteps.h);

@@ -96,6 +96,7 @@ void LoggingDatabase::keep(StatementRecord entry) {
 
 template <typename Send>
 void LoggingDatabase::record(Sender via, const std::string& sql, const Parameters& parameters, Send send) {
+    if (beforeEachStatement) beforeEachStatement();
     StatementRecord entry{step_, via, sql, parameters, std::nullopt};
     const auto sent = std::chrono::steady_clock::now();
     const auto measure = [&] {

@@ -63,6 +63,9 @@ public:
     void setCurrentStep(std::optional<std::string> step) { step_ = std::move(step); }
     // Called with every record as soon as its statement has been answered.
     std::function<void(const StatementRecord&)> onRecord;
+    // Called before each statement is sent; what it throws stops the
+    // statement unsent and unrecorded.
+    std::function<void()> beforeEachStatement;
     const std::vector<StatementRecord>& records() const noexcept { return records_; }
 
     void open(const std::string& connectionText) override { inner_.open(connectionText); }
