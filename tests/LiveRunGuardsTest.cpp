@@ -6,13 +6,12 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <chrono>
 #include <regex>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "CliRunner.h"
+#include "LiveCliRuns.h"
 #include "LiveServer.h"
 #include "schema/NameMatching.h"
 
@@ -21,22 +20,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 using test::RunCli;
-
-std::string withoutDurations(const std::string& log) {
-    static const std::regex duration(R"(,"ms":[-+.0-9eE]+\}$)", std::regex::multiline);
-    return std::regex_replace(log, duration, "}");
-}
-
-int lineCount(const std::filesystem::path& file) {
-    const std::string text = test::FileText(file);
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
-
-CatalogueSnapshot readCatalogue(const std::string& odbc) {
-    const auto snapshot = RunCli(Strings{"snapshot", "--odbc", odbc});
-    EXPECT_EQ(snapshot.exitCode, 0) << snapshot.err;
-    return CatalogueSnapshot::FromJson(snapshot.out);
-}
 
 // Everything a step may change in one table: its columns with their types
 // and nullability, its keys, and its rows.
@@ -88,7 +71,7 @@ TEST(LiveWholeSteps, AStepRefusedAtItsLastStatementLeavesItsTableAsBeforeItOnlyW
         const std::string last = sent.substr(sent.rfind('\n', sent.size() - 2) + 1);
         EXPECT_NE(last.find("\"alter table Setting alter column TO_P3  integer\",\"error\""), std::string::npos)
             << c.what << ": the run stopped elsewhere: " << last;
-        logs.push_back(withoutDurations(sent));
+        logs.push_back(test::WithoutDurations(sent));
 
         const auto after = tableFingerprint(session, "Setting");
         if (c.wholeSteps) {
@@ -117,23 +100,18 @@ TEST(LiveWholeSteps, ASessionEndedInTheMiddleOfAStepLeavesItsTableAsBeforeTheSte
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     test::ScratchDatabase scratch("orvel_live_whole_dropped_");
     const std::string odbc = scratch.connectionString();
-    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    const CatalogueSnapshot newDatabase = test::ReadLiveCatalogue(odbc);
     test::TempDir dir;
     const auto log = dir.path() / "interrupted.jsonl";
-    const auto predictedFile = dir.path() / "predicted.json";
-    ASSERT_EQ(RunCli(Strings{"plan", "--product", "Pelsa", "--summary", "--catalog-out", predictedFile.string()})
-                  .exitCode,
-              0);
-    const CatalogueSnapshot predicted = test::AsServerCompares(CatalogueSnapshot::Load(predictedFile));
+    const CatalogueSnapshot predicted = test::PredictedCatalogue("Pelsa", dir);
 
     // The office-automation run's second step sends its 26th to 92nd
     // statements; the run is held once 40 are answered.
     constexpr int kStatementsBeforeTheEnd = 40;
-    test::CliProcess run(
-        Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--whole-steps", "--log", log.string()});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (lineCount(log) < kStatementsBeforeTheEnd && run.running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto held = test::StartUntilLogged(
+        Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--whole-steps", "--log", log.string()}, log,
+        kStatementsBeforeTheEnd);
+    test::CliProcess& run = *held;
     ASSERT_TRUE(run.running()) << "the run ended before its session could be: " << run.wait().err;
     ASSERT_EQ(kill(run.pid(), SIGSTOP), 0);
     scratch.endSessions();
@@ -157,14 +135,12 @@ TEST(LiveWholeSteps, ASessionEndedInTheMiddleOfAStepLeavesItsTableAsBeforeTheSte
         return std::none_of(stepsDone.begin(), stepsDone.end(),
                             [&](const std::string& step) { return EqualIgnoringAsciiCase(step, table.name); });
     });
-    const CatalogueSnapshot made = test::AsServerCompares(test::WithoutServerObjects(readCatalogue(odbc), newDatabase));
-    EXPECT_EQ(made.ToJson(), expected.ToJson()) << "the session ended in step " << stepUnderWay;
+    EXPECT_EQ(test::MadeByTheRuns(odbc, newDatabase).ToJson(), expected.ToJson()) << "the session ended in step " << stepUnderWay;
 
     // Run again, it completes to what an uninterrupted run leaves.
     const auto next = RunCli(Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--whole-steps"});
     EXPECT_EQ(next.exitCode, 0) << next.err;
-    EXPECT_EQ(test::AsServerCompares(test::WithoutServerObjects(readCatalogue(odbc), newDatabase)).ToJson(),
-              predicted.ToJson());
+    EXPECT_EQ(test::MadeByTheRuns(odbc, newDatabase).ToJson(), predicted.ToJson());
 }
 
 // SQL Server's backup cannot run here: the engine has no backups, so it
@@ -173,7 +149,7 @@ TEST(LiveSafetyCopy, AServerThatCannotMakeTheCopyStopsTheRunBeforeAnythingIsSent
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     test::ScratchDatabase scratch("orvel_live_safety_copy_");
     const std::string odbc = scratch.connectionString();
-    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    const CatalogueSnapshot newDatabase = test::ReadLiveCatalogue(odbc);
     test::TempDir dir;
     const auto log = dir.path() / "run.jsonl";
     const struct {
@@ -191,10 +167,11 @@ TEST(LiveSafetyCopy, AServerThatCannotMakeTheCopyStopsTheRunBeforeAnythingIsSent
         EXPECT_EQ(stopped.exitCode, 1) << c.what << "\n" << stopped.err;
         EXPECT_NE(stopped.err.find("The safety copy of"), std::string::npos) << c.what << "\n" << stopped.err;
         EXPECT_NE(stopped.err.find("Nothing was sent"), std::string::npos) << c.what << "\n" << stopped.err;
-        if (test::LiveServerIsTsqlEngine())
+        if (test::LiveServerIsTsqlEngine()) {
             EXPECT_NE(stopped.err.find(c.reason), std::string::npos) << c.what << "\n" << stopped.err;
+        }
         EXPECT_EQ(test::FileText(log), "") << c.what;
-        EXPECT_EQ(readCatalogue(odbc), newDatabase) << c.what;
+        EXPECT_EQ(test::ReadLiveCatalogue(odbc), newDatabase) << c.what;
     }
 }
 

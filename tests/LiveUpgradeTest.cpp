@@ -9,12 +9,12 @@
 #include <chrono>
 #include <iostream>
 #include <memory>
-#include <regex>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "CliRunner.h"
+#include "LiveCliRuns.h"
 #include "LiveServer.h"
 #include "schema/NameMatching.h"
 
@@ -23,35 +23,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 using test::RunCli;
-
-// The statements of a `--log` file as `plan` lists them: the log adds how
-// long each one took, which no plan can predict.
-std::string withoutDurations(const std::string& log) {
-    static const std::regex duration(R"(,"ms":[-+.0-9eE]+\}$)", std::regex::multiline);
-    return std::regex_replace(log, duration, "}");
-}
-
-// The catalogue a run of `product` on an empty database leaves, as `plan`
-// predicts it on the simulator, compared as the server compares names.
-CatalogueSnapshot predictedCatalogue(const std::string& product, const test::TempDir& dir) {
-    const auto file = dir.path() / (product + "-predicted.json");
-    const auto plan = RunCli(Strings{"plan", "--product", product, "--summary", "--catalog-out", file.string()});
-    EXPECT_EQ(plan.exitCode, 0) << plan.err;
-    return test::AsServerCompares(CatalogueSnapshot::Load(file));
-}
-
-// The catalogue of the live database, read by `snapshot`.
-CatalogueSnapshot readCatalogue(const std::string& odbc) {
-    const auto snapshot = RunCli(Strings{"snapshot", "--odbc", odbc});
-    EXPECT_EQ(snapshot.exitCode, 0) << snapshot.err;
-    return CatalogueSnapshot::FromJson(snapshot.out);
-}
-
-// What the runs made of the database: its catalogue less what it held when
-// new, compared as the server compares names.
-CatalogueSnapshot madeByTheRuns(const std::string& odbc, const CatalogueSnapshot& newDatabase) {
-    return test::AsServerCompares(test::WithoutServerObjects(readCatalogue(odbc), newDatabase));
-}
 
 test::CliResult upgrade(const std::string& product, const std::string& odbc, const std::filesystem::path& log) {
     return RunCli(Strings{"upgrade", "--product", product, "--odbc", odbc, "--log", log.string()});
@@ -64,14 +35,14 @@ TEST_P(LiveUpgrade, TwoRunsOnAnEmptyDatabaseSendWhatPlanPredictsAndEndAsPredicte
     const std::string product = GetParam();
     test::ScratchDatabase scratch("orvel_live_" + FoldAsciiCase(product) + "_");
     const std::string odbc = scratch.connectionString();
-    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    const CatalogueSnapshot newDatabase = test::ReadLiveCatalogue(odbc);
     test::TempDir dir;
 
     // The first run sends exactly the statements `plan` lists for an empty
     // database: the simulator's answers were the server's.
     const auto first = upgrade(product, odbc, dir.path() / "first.jsonl");
     ASSERT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(withoutDurations(test::FileText(dir.path() / "first.jsonl")), RunCli(Strings{"plan", "--product", product}).out);
+    EXPECT_EQ(test::WithoutDurations(test::FileText(dir.path() / "first.jsonl")), RunCli(Strings{"plan", "--product", product}).out);
 
     // The second run sends exactly what `plan` predicts from the catalogue the
     // first one left: on an up-to-date database, the statements sent on every
@@ -80,18 +51,13 @@ TEST_P(LiveUpgrade, TwoRunsOnAnEmptyDatabaseSendWhatPlanPredictsAndEndAsPredicte
     ASSERT_EQ(predictedSecond.exitCode, 0) << predictedSecond.err;
     const auto second = upgrade(product, odbc, dir.path() / "second.jsonl");
     ASSERT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(withoutDurations(test::FileText(dir.path() / "second.jsonl")), predictedSecond.out);
+    EXPECT_EQ(test::WithoutDurations(test::FileText(dir.path() / "second.jsonl")), predictedSecond.out);
 
-    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue(product, dir).ToJson());
+    EXPECT_EQ(test::MadeByTheRuns(odbc, newDatabase).ToJson(), test::PredictedCatalogue(product, dir).ToJson());
 }
 
 INSTANTIATE_TEST_SUITE_P(Products, LiveUpgrade, testing::Values("Pelsa", "Mornale", "Zorbex", "Kestin", "Tamrix2"),
                          [](const auto& info) { return std::string(info.param); });
-
-int lineCount(const std::filesystem::path& file) {
-    const std::string text = test::FileText(file);
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
 
 // The last line the program wrote to stderr: its error, as the ErrorBox shows it.
 std::string lastLine(std::string err) {
@@ -102,19 +68,15 @@ std::string lastLine(std::string err) {
 // The office-automation run (181 statements, no reconnect point) started on
 // `odbc` and left running until its log shows `statements` answered.
 std::unique_ptr<test::CliProcess> runUntil(const std::string& odbc, const std::filesystem::path& log, int statements) {
-    auto run = std::make_unique<test::CliProcess>(
-        Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--log", log.string()});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (lineCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return run;
+    return test::StartUntilLogged(Strings{"upgrade", "--product", "Pelsa", "--odbc", odbc, "--log", log.string()}, log,
+                                  statements);
 }
 
 TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunCompletesIt) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     test::ScratchDatabase scratch("orvel_live_dropped_");
     const std::string odbc = scratch.connectionString();
-    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    const CatalogueSnapshot newDatabase = test::ReadLiveCatalogue(odbc);
     test::TempDir dir;
     const auto log = dir.path() / "interrupted.jsonl";
 
@@ -126,7 +88,7 @@ TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunComplete
     auto held = runUntil(odbc, log, kStatementsBeforeTheEnd);
     test::CliProcess& run = *held;
     ASSERT_TRUE(run.running()) << "the run ended before its session could be: " << run.wait().err;
-    ASSERT_GE(lineCount(log), kStatementsBeforeTheEnd) << "the run sent too little within five minutes";
+    ASSERT_GE(test::LineCount(log), kStatementsBeforeTheEnd) << "the run sent too little within five minutes";
     ASSERT_EQ(kill(run.pid(), SIGSTOP), 0);
     EXPECT_EQ(scratch.sessions().size(), 1u);
     scratch.endSessions();
@@ -140,20 +102,20 @@ TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunComplete
     std::cout << "the interrupted run ended with: " << message << '\n';
     EXPECT_EQ(interrupted.err.find("\xD9\x85\xD9\x88\xD9\x81\xD9\x82"), std::string::npos)  // "موفق": no success message
         << interrupted.err;
-    EXPECT_GE(lineCount(log), kStatementsBeforeTheEnd);
-    EXPECT_LT(lineCount(log), kStatementsOfAWholeRun);
+    EXPECT_GE(test::LineCount(log), kStatementsBeforeTheEnd);
+    EXPECT_LT(test::LineCount(log), kStatementsOfAWholeRun);
 
     // Run again, it completes to what an uninterrupted run leaves.
     const auto next = upgrade("Pelsa", odbc, dir.path() / "next.jsonl");
     EXPECT_EQ(next.exitCode, 0) << next.err;
-    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue("Pelsa", dir).ToJson());
+    EXPECT_EQ(test::MadeByTheRuns(odbc, newDatabase).ToJson(), test::PredictedCatalogue("Pelsa", dir).ToJson());
 }
 
 TEST(LiveRunLock, ASecondUpgradeWhileTheFirstRunsIsRefusedAtOnceAndTheFirstCompletes) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     test::ScratchDatabase scratch("orvel_live_lock_");
     const std::string odbc = scratch.connectionString();
-    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    const CatalogueSnapshot newDatabase = test::ReadLiveCatalogue(odbc);
     test::TempDir dir;
 
     // The first run is held (SIGSTOP) in the middle, its lock taken.
@@ -176,22 +138,22 @@ TEST(LiveRunLock, ASecondUpgradeWhileTheFirstRunsIsRefusedAtOnceAndTheFirstCompl
 
     const auto completed = first->wait();
     EXPECT_EQ(completed.exitCode, 0) << completed.err;
-    EXPECT_EQ(lineCount(dir.path() / "first.jsonl"), 181);
-    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue("Pelsa", dir).ToJson());
+    EXPECT_EQ(test::LineCount(dir.path() / "first.jsonl"), 181);
+    EXPECT_EQ(test::MadeByTheRuns(odbc, newDatabase).ToJson(), test::PredictedCatalogue("Pelsa", dir).ToJson());
 }
 
 TEST(LiveRunLock, ARunKilledMidwayLeavesTheLockFreeForTheNext) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     test::ScratchDatabase scratch("orvel_live_killed_");
     const std::string odbc = scratch.connectionString();
-    const CatalogueSnapshot newDatabase = readCatalogue(odbc);
+    const CatalogueSnapshot newDatabase = test::ReadLiveCatalogue(odbc);
     test::TempDir dir;
 
     auto killed = runUntil(odbc, dir.path() / "killed.jsonl", 40);
     ASSERT_TRUE(killed->running()) << "the run ended before it could be killed: " << killed->wait().err;
     ASSERT_EQ(kill(killed->pid(), SIGKILL), 0);
     EXPECT_EQ(killed->wait().exitCode, -1);
-    EXPECT_LT(lineCount(dir.path() / "killed.jsonl"), 181);
+    EXPECT_LT(test::LineCount(dir.path() / "killed.jsonl"), 181);
     // The server ends the session of a dead client when its connection closes.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!scratch.sessions().empty() && std::chrono::steady_clock::now() < deadline)
@@ -199,7 +161,7 @@ TEST(LiveRunLock, ARunKilledMidwayLeavesTheLockFreeForTheNext) {
 
     const auto next = upgrade("Pelsa", odbc, dir.path() / "next.jsonl");
     EXPECT_EQ(next.exitCode, 0) << next.err;
-    EXPECT_EQ(madeByTheRuns(odbc, newDatabase).ToJson(), predictedCatalogue("Pelsa", dir).ToJson());
+    EXPECT_EQ(test::MadeByTheRuns(odbc, newDatabase).ToJson(), test::PredictedCatalogue("Pelsa", dir).ToJson());
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+// What the live suites that drive orvel-updater-cli against a server share:
+// reading the catalogue as `snapshot` lists it, the catalogue `plan`
+// predicts, the statements of a `--log` file as `plan` lists them, and a run
+// started and left going until its log shows so many statements answered.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "CliRunner.h"
+#include "LiveServer.h"
+#include "schema/CatalogueSnapshot.h"
+
+namespace orvel::test {
+
+// The statements of a `--log` file as `plan` lists them: the log adds how
+// long each one took, which no plan can predict.
+inline std::string WithoutDurations(const std::string& log) {
+    static const std::regex duration(R"(,"ms":[-+.0-9eE]+\}$)", std::regex::multiline);
+    return std::regex_replace(log, duration, "}");
+}
+
+// How many lines (statements, for a `--log` file) the file holds now.
+inline int LineCount(const std::filesystem::path& file) {
+    const std::string text = FileText(file);
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The catalogue of the live database, read by `snapshot`.
+inline CatalogueSnapshot ReadLiveCatalogue(const std::string& odbc) {
+    const auto snapshot = RunCli(std::vector<std::string>{"snapshot", "--odbc", odbc});
+    EXPECT_EQ(snapshot.exitCode, 0) << snapshot.err;
+    return CatalogueSnapshot::FromJson(snapshot.out);
+}
+
+// The catalogue a run of `product` on an empty database leaves, as `plan`
+// predicts it on the simulator, compared as the server compares names.
+inline CatalogueSnapshot PredictedCatalogue(const std::string& product, const TempDir& dir) {
+    const auto file = dir.path() / (product + "-predicted.json");
+    const auto plan =
+        RunCli(std::vector<std::string>{"plan", "--product", product, "--summary", "--catalog-out", file.string()});
+    EXPECT_EQ(plan.exitCode, 0) << plan.err;
+    return AsServerCompares(CatalogueSnapshot::Load(file));
+}
+
+// What the runs made of the database: its catalogue less what it held when
+// new, compared as the server compares names.
+inline CatalogueSnapshot MadeByTheRuns(const std::string& odbc, const CatalogueSnapshot& newDatabase) {
+    return AsServerCompares(WithoutServerObjects(ReadLiveCatalogue(odbc), newDatabase));
+}
+
+// orvel-updater-cli started with `arguments`, whose `--log` is `log`, and
+// left running until the log shows `statements` answered, the run ends, or
+// five minutes pass.
+inline std::unique_ptr<CliProcess> StartUntilLogged(const std::vector<std::string>& arguments,
+                                                    const std::filesystem::path& log, int statements) {
+    auto run = std::make_unique<CliProcess>(arguments);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (LineCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return run;
+}
+
+}  // namespace orvel::test
