@@ -29,6 +29,7 @@
 #include <nlohmann/json.hpp>
 
 #include "schema/Database.h"
+#include "schema/ForwardingDatabase.h"
 
 namespace orvel {
 
@@ -72,11 +73,11 @@ nlohmann::ordered_json SafetyCopyJson(const SafetyCopy& copy);
 // "safety copy: PATH (N bytes), CHECK" for the user.
 std::string DescribeSafetyCopy(const SafetyCopy& copy);
 
-class SafetyCopyingDatabase : public Database {
+class SafetyCopyingDatabase : public ForwardingDatabase {
 public:
     // `folder` is where the copy goes (empty: the default for the kind).
     SafetyCopyingDatabase(Database& connection, std::string folder)
-        : connection_(connection), folder_(std::move(folder)) {}
+        : ForwardingDatabase(connection), connection_(connection), folder_(std::move(folder)) {}
 
     // Called once the copy is made and checked.
     std::function<void(const SafetyCopy&)> onMade;
@@ -84,20 +85,6 @@ public:
 
     // The first open makes the copy; later opens (reconnect points) pass on.
     void open(const std::string& connectionText) override;
-    void close() override { connection_.close(); }
-    bool isOpen() const override { return connection_.isOpen(); }
-    std::optional<ServerIdentity> serverIdentity() const override { return connection_.serverIdentity(); }
-    std::vector<std::string> tableNames() override { return connection_.tableNames(); }
-    std::vector<std::string> columnNames(const std::string& table) override { return connection_.columnNames(table); }
-    std::optional<std::vector<ListedObject>> listedObjects() override { return connection_.listedObjects(); }
-    CatalogueListing readCatalogue() override { return connection_.readCatalogue(); }
-
-protected:
-    void doExecute(const std::string& sql) override { connection_.execute(sql); }
-    void doExecuteQuery(const std::string& sql, const Parameters& parameters) override {
-        connection_.executeQuery(sql, parameters);
-    }
-    std::vector<ResultSet> doReadResults(const std::string& sql) override { return connection_.readResults(sql); }
 
 private:
     void backUpServer();

@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include "schema/Database.h"
+#include "schema/ForwardingDatabase.h"
 
 namespace orvel {
 
@@ -51,13 +52,14 @@ std::string JsonLine(const nlohmann::ordered_json& json);
 // a query-object statement with parameters as sp_executesql.
 std::string ToSqlScript(const StatementRecord& record);
 
-class LoggingDatabase : public Database {
+class LoggingDatabase : public ForwardingDatabase {
 public:
     // Whether records() keeps what was sent, or each record only goes to
     // onRecord (a log that lives as long as the program).
     enum class Keep { AllRecords, None };
 
-    explicit LoggingDatabase(Database& inner, Keep keep = Keep::AllRecords) : inner_(inner), keep_(keep) {}
+    explicit LoggingDatabase(Database& inner, Keep keep = Keep::AllRecords)
+        : ForwardingDatabase(inner), inner_(inner), keep_(keep) {}
 
     // The step named in the records that follow; none before the first step.
     void setCurrentStep(std::optional<std::string> step) { step_ = std::move(step); }
@@ -68,21 +70,9 @@ public:
     std::function<void()> beforeEachStatement;
     const std::vector<StatementRecord>& records() const noexcept { return records_; }
 
-    void open(const std::string& connectionText) override { inner_.open(connectionText); }
-    void close() override { inner_.close(); }
-    bool isOpen() const override { return inner_.isOpen(); }
-    std::optional<ServerIdentity> serverIdentity() const override { return inner_.serverIdentity(); }
-    std::vector<std::string> tableNames() override { return inner_.tableNames(); }
-    std::vector<std::string> columnNames(const std::string& table) override {
-        return inner_.columnNames(table);
-    }
-    std::optional<std::vector<ListedObject>> listedObjects() override { return inner_.listedObjects(); }
-    CatalogueListing readCatalogue() override { return inner_.readCatalogue(); }
-
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
-    std::vector<ResultSet> doReadResults(const std::string& sql) override { return inner_.readResults(sql); }
 
 private:
     template <typename Send>

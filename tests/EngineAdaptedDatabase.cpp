@@ -21,7 +21,7 @@ bool mentions(const std::string& text, const std::string& name) {
 }  // namespace
 
 EngineAdaptedDatabase::EngineAdaptedDatabase(Database& engine, const std::vector<ObjectStep>& objectSteps)
-    : engine_(engine) {
+    : ForwardingDatabase(engine), engine_(engine) {
     static const std::regex view(R"(^\s*CREATE\s+VIEW\s+(?:\[?dbo\]?\.)?\[?(\w+)\]?)", kIgnoreCase);
     std::smatch match;
     for (const auto& step : objectSteps)

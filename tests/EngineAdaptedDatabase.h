@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "schema/Database.h"
+#include "schema/ForwardingDatabase.h"
 #include "serverobjects/ObjectStep.h"
 
 namespace orvel::test {
@@ -43,7 +44,7 @@ struct EngineBridge {
     std::vector<std::string> sent;  // what went to the engine instead, or after it
 };
 
-class EngineAdaptedDatabase : public Database {
+class EngineAdaptedDatabase : public ForwardingDatabase {
 public:
     // `objectSteps`: the program's object steps, whose views are dropped
     // ahead of a function they call.
@@ -52,19 +53,9 @@ public:
     void setCurrentStep(std::string step) { step_ = std::move(step); }
     const std::vector<EngineBridge>& bridges() const noexcept { return bridges_; }
 
-    void open(const std::string& connectionText) override { engine_.open(connectionText); }
-    void close() override { engine_.close(); }
-    bool isOpen() const override { return engine_.isOpen(); }
-    std::optional<ServerIdentity> serverIdentity() const override { return engine_.serverIdentity(); }
-    std::vector<std::string> tableNames() override { return engine_.tableNames(); }
-    std::vector<std::string> columnNames(const std::string& table) override { return engine_.columnNames(table); }
-    std::optional<std::vector<ListedObject>> listedObjects() override { return engine_.listedObjects(); }
-    CatalogueListing readCatalogue() override { return engine_.readCatalogue(); }
-
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
-    std::vector<ResultSet> doReadResults(const std::string& sql) override { return engine_.readResults(sql); }
 
 private:
     // Sends `sql` as the program did; on a refusal that is a known difference,

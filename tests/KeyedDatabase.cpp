@@ -450,7 +450,7 @@ void ExpectSameTables(const CatalogueSnapshot& simulated, const KeyedCatalogue& 
 
 }  // namespace
 
-KeyedDatabase::KeyedDatabase(CatalogueSimulator& inner) : inner_(inner) {
+KeyedDatabase::KeyedDatabase(CatalogueSimulator& inner) : ForwardingDatabase(inner), inner_(inner) {
     if (!inner.catalogue().tables.empty() || !inner.catalogue().views.empty())
         throw std::logic_error("KeyedDatabase starts from an empty database");
 }

@@ -57,6 +57,7 @@
 #include <vector>
 
 #include "schema/CatalogueSimulator.h"
+#include "schema/ForwardingDatabase.h"
 #include "schema/Progress.h"
 #include "schema/SchemaOperations.h"
 #include "schema/TableStep.h"
@@ -91,20 +92,11 @@ struct KeyedCatalogue {
     std::vector<KeyOrIndex> keysAndIndexes;
 };
 
-class KeyedDatabase : public Database {
+class KeyedDatabase : public ForwardingDatabase {
 public:
     // `inner` must be empty: everything the double knows comes from the
     // statements it reads.
     explicit KeyedDatabase(CatalogueSimulator& inner);
-
-    void open(const std::string& text) override { inner_.open(text); }
-    void close() override { inner_.close(); }
-    bool isOpen() const override { return inner_.isOpen(); }
-    std::optional<ServerIdentity> serverIdentity() const override { return inner_.serverIdentity(); }
-    std::vector<std::string> tableNames() override { return inner_.tableNames(); }
-    std::vector<std::string> columnNames(const std::string& table) override { return inner_.columnNames(table); }
-    std::optional<std::vector<ListedObject>> listedObjects() override { return inner_.listedObjects(); }
-    CatalogueListing readCatalogue() override { return inner_.readCatalogue(); }
 
     // Ordered by table, then name.
     std::vector<KeyOrIndex> keysAndIndexes() const;
@@ -112,7 +104,6 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
-    std::vector<ResultSet> doReadResults(const std::string& sql) override { return inner_.readResults(sql); }
 
 private:
     template <typename Send>
