@@ -9,6 +9,7 @@
 
 #include "schema/ConnectionText.h"
 #include "schema/NameMatching.h"
+#include "schema/SqlTokens.h"
 #include "schema/Utf8Path.h"
 
 namespace orvel {
@@ -48,18 +49,6 @@ bool sameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
 }
 
 // --- SQL Server ----------------------------------------------------------
-
-std::string bracketed(const std::string& name) {
-    std::string quoted = "[";
-    for (char c : name) quoted += c == ']' ? std::string("]]") : std::string(1, c);
-    return quoted + "]";
-}
-
-std::string unicodeLiteral(const std::string& text) {
-    std::string quoted = "N'";
-    for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    return quoted + "'";
-}
 
 // The first value of the first row of a read; none when the read gives no
 // row or a NULL.
@@ -141,15 +130,15 @@ std::optional<std::uintmax_t> backupSize(Database& connection, const std::string
                 connection,
                 "SELECT TOP 1 CONVERT(varchar(30), s.backup_size) FROM msdb.dbo.backupset s "
                 "JOIN msdb.dbo.backupmediafamily m ON m.media_set_id = s.media_set_id "
-                "WHERE s.database_name = " + unicodeLiteral(catalog) +
-                    " AND m.physical_device_name = " + unicodeLiteral(path) +
+                "WHERE s.database_name = " + UnicodeLiteral(catalog) +
+                    " AND m.physical_device_name = " + UnicodeLiteral(path) +
                     " ORDER BY s.backup_finish_date DESC")))
             return size;
     } catch (const DatabaseError&) {
         // No right to read the history: the header may still tell.
     }
     try {
-        return asSize(valueOf(connection, "RESTORE HEADERONLY FROM DISK = " + unicodeLiteral(path), "BackupSize"));
+        return asSize(valueOf(connection, "RESTORE HEADERONLY FROM DISK = " + UnicodeLiteral(path), "BackupSize"));
     } catch (const DatabaseError&) {
         return std::nullopt;
     }
@@ -203,13 +192,13 @@ SafetyCopy BackUpServerDatabase(Database& connection, const std::string& folder,
     try {
         const std::string catalog = firstValue(connection, "SELECT DB_NAME()").value_or("");
         if (catalog.empty()) refuse(shown, "the server does not name the database of the connection");
-        shown = "of " + bracketed(catalog);
+        shown = "of " + BracketedName(catalog);
         const std::string path = serverPath(folder.empty() ? defaultBackupFolder(connection) : folder,
                                             SafetyCopyFileName(catalog, stamp, ".bak"));
         const bool modern = knowsCopyOnly(connection);
-        connection.execute("BACKUP DATABASE " + bracketed(catalog) + " TO DISK = " + unicodeLiteral(path) +
+        connection.execute("BACKUP DATABASE " + BracketedName(catalog) + " TO DISK = " + UnicodeLiteral(path) +
                            (modern ? " WITH COPY_ONLY, CHECKSUM, INIT" : " WITH INIT"));
-        connection.execute("RESTORE VERIFYONLY FROM DISK = " + unicodeLiteral(path) +
+        connection.execute("RESTORE VERIFYONLY FROM DISK = " + UnicodeLiteral(path) +
                            (modern ? " WITH CHECKSUM" : ""));
         return {path, backupSize(connection, catalog, path),
                 modern ? "verified by the server with its checksums" : "verified by the server"};

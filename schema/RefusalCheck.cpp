@@ -257,12 +257,7 @@ private:
         auto table = ReadName(t, i);
         if (!table) return;
         if (!guarded && !state_.hasTable(*table)) {
-            refuse(index, "missing-table", 4902,
-                   fmt::format("the table {} does not exist in this database, and the run does not create it "
-                               "before this statement",
-                               *table),
-                   "This database is older than the upgrader supports or belongs to another product: check the "
-                   "product chosen, or bring the database to a supported version first.");
+            refuseMissingTable(index, 4902, *table);
             return;
         }
         if (IsWord(t, i, "DROP") && IsWord(t, i + 1, "CONSTRAINT")) {
@@ -347,11 +342,7 @@ private:
         auto table = ReadName(t, i);
         if (!table) return;
         if (!state_.hasTable(*table)) {
-            refuse(index, "missing-table", 1088,
-                   fmt::format("the table {} does not exist in this database, and the run does not create it "
-                               "before this statement",
-                               *table),
-                   "Check the product chosen, or bring the database to a supported version first.");
+            refuseMissingTable(index, 1088, *table);
             return;
         }
         PlannedChange change{.kind = PlannedChange::AddUnique, .index = index, .table = *table,
@@ -380,11 +371,7 @@ private:
         auto table = ReadName(t, i);
         if (!table) return;
         if (!state_.hasTable(*table)) {
-            refuse(index, "missing-table", 208,
-                   fmt::format("the table {} does not exist in this database, and the run does not create it "
-                               "before this statement",
-                               *table),
-                   "Check the product chosen, or bring the database to a supported version first.");
+            refuseMissingTable(index, 208, *table);
             return;
         }
         PlannedChange change{.kind = PlannedChange::Insert, .index = index, .table = *table};
@@ -430,6 +417,17 @@ private:
                          [&](const std::string& t) { return EqualIgnoringAsciiCase(t, change.table); }))
             out_.touchedTables.push_back(change.table);
         if (state_.heldBeforeRun(change.table)) out_.changes.push_back(std::move(change));
+    }
+
+    // A statement on a table that neither the database nor the run's earlier
+    // statements hold.
+    void refuseMissingTable(std::size_t index, long error, const std::string& table) {
+        refuse(index, "missing-table", error,
+               fmt::format("the table {} does not exist in this database, and the run does not create it before "
+                           "this statement",
+                           table),
+               "This database is older than the upgrader supports or belongs to another product: check the "
+               "product chosen, or bring the database to a supported version first.");
     }
 
     void refuse(std::size_t index, std::string rule, long error, std::string reason, std::string advice) {

@@ -29,41 +29,23 @@
 #include <map>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "schema/NameMatching.h"
+#include "schema/SqlTokens.h"
 
 namespace orvel {
 
 namespace {
 
-std::string Bracketed(const std::string& name) {
-    std::string out = "[";
-    for (char c : name) {
-        out += c;
-        if (c == ']') out += ']';
-    }
-    return out + "]";
-}
-
-std::string TextLiteral(const std::string& text) {
-    std::string out = "N'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out + "'";
-}
-
 std::string NameList(const std::vector<std::string>& tables) {
     std::string out;
-    for (const auto& t : tables) out += (out.empty() ? "" : ", ") + TextLiteral(t);
+    for (const auto& t : tables) out += (out.empty() ? "" : ", ") + UnicodeLiteral(t);
     return out;
 }
 
 std::string Joined(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string out;
-    for (const auto& p : parts) out += (out.empty() ? "" : std::string(separator)) + p;
-    return out;
+    return fmt::format("{}", fmt::join(parts, separator));
 }
 
 std::string BaseType(const std::string& type) { return type.substr(0, type.find('(')); }
@@ -174,7 +156,7 @@ private:
         const std::string& name = change.columns[0];
         ColumnState* column = state_.column(name);
         if (!column) return;
-        const std::string v = Bracketed(name);
+        const std::string v = BracketedName(name);
         const std::string where = fmt::format("{}.{}", change.table, name);
         for (const auto& key : state_.keys) {
             if (std::none_of(key.columns.begin(), key.columns.end(),
@@ -314,9 +296,9 @@ private:
             std::vector<std::string> kept;
             for (const auto& name : change.columns)
                 if (const ColumnState* c = state_.column(name); c && c->setByRun)
-                    kept.push_back(Bracketed(name) + " IS NOT NULL");
+                    kept.push_back(BracketedName(name) + " IS NOT NULL");
             std::vector<std::string> columns;
-            for (const auto& name : change.columns) columns.push_back(Bracketed(name));
+            for (const auto& name : change.columns) columns.push_back(BracketedName(name));
             probe({.change = i, .rule = "duplicate-key", .error = 1505,
                    .reason = fmt::format("rows of {} repeat the values of ({}), which this statement makes {}",
                                          change.table, Joined(change.columns, ", "),
@@ -357,7 +339,7 @@ private:
                     conditions.clear();
                     break;
                 }
-                conditions.push_back(fmt::format("{} = {}", Bracketed(column), TextLiteral(*value)));
+                conditions.push_back(fmt::format("{} = {}", BracketedName(column), UnicodeLiteral(*value)));
             }
             if (conditions.empty()) continue;
             probe({.change = i, .rule = "duplicate-insert", .error = key.kind == KeyFacts::PrimaryKey ? 2627L : 2601L,
@@ -395,11 +377,11 @@ std::vector<std::string> ExampleKey(const TableFacts& facts) {
 }
 
 std::string DataSql(const TableQuestion& q) {
-    const std::string table = Bracketed(q.table);
+    const std::string table = BracketedName(q.table);
     std::vector<std::string> counts{fmt::format("(SELECT COUNT(*) FROM {}) AS row_count", table)};
     std::string examples;
     std::vector<std::string> key;
-    for (const auto& k : q.exampleKey) key.push_back(Bracketed(k));
+    for (const auto& k : q.exampleKey) key.push_back(BracketedName(k));
     for (std::size_t n = 0; n < q.probes.size(); ++n) {
         const Probe& p = q.probes[n];
         if (p.refusedWithoutRows) {
@@ -464,7 +446,7 @@ bool KeepsVariableLengthType(const std::string& from, const std::string& to) {
 std::string MetadataQuestion(const std::vector<std::string>& tables, bool catalogViews) {
     const std::string names = NameList(tables);
     std::string ids;
-    for (const auto& t : tables) ids += (ids.empty() ? "" : ", ") + fmt::format("OBJECT_ID({})", TextLiteral(t));
+    for (const auto& t : tables) ids += (ids.empty() ? "" : ", ") + fmt::format("OBJECT_ID({})", UnicodeLiteral(t));
     const std::string columnsAndConstraints = fmt::format(
         "SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, CHARACTER_MAXIMUM_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE, "
         "IS_NULLABLE, CASE WHEN COLUMN_DEFAULT IS NULL THEN 0 ELSE 1 END AS has_default "

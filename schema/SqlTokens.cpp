@@ -62,4 +62,16 @@ bool IsKeyword(const SqlToken& token, std::string_view upperWord) {
     return true;
 }
 
+std::string BracketedName(std::string_view name) {
+    std::string quoted = "[";
+    for (char c : name) quoted += c == ']' ? std::string("]]") : std::string(1, c);
+    return quoted + "]";
+}
+
+std::string UnicodeLiteral(std::string_view text) {
+    std::string quoted = "N'";
+    for (char c : text) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
 }  // namespace orvel

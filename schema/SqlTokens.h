@@ -6,6 +6,7 @@
 // agree on what is a literal, an identifier or a comment.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -26,5 +27,10 @@ std::vector<SqlToken> TokenizeSql(std::string_view sql);
 
 // True for a Word equal to `upperWord` ignoring the case of ASCII letters.
 bool IsKeyword(const SqlToken& token, std::string_view upperWord);
+
+// `name` as a bracketed identifier: [name], a "]" inside doubled.
+std::string BracketedName(std::string_view name);
+// `text` as a Unicode literal: N'text', a quote inside doubled.
+std::string UnicodeLiteral(std::string_view text);
 
 }  // namespace orvel

@@ -3,6 +3,7 @@
 
 #include "schema/ConnectionText.h"
 #include "schema/NamedParameters.h"
+#include "schema/SqlTokens.h"
 
 namespace orvel {
 
@@ -57,15 +58,6 @@ std::string withLineFeeds(const std::string& sql) {
     return text;
 }
 
-std::string unicodeLiteral(const std::string& text) {
-    std::string literal = "N'";
-    for (char c : text) {
-        literal += c;
-        if (c == '\'') literal += '\'';
-    }
-    return literal + "'";
-}
-
 }  // namespace
 
 std::string ToSqlScript(const StatementRecord& record) {
@@ -78,11 +70,11 @@ std::string ToSqlScript(const StatementRecord& record) {
         for (const auto& parameter : record.parameters) {
             if (!declarations.empty()) declarations += ", ";
             declarations += "@" + parameter.name + " nvarchar(max)";
-            values += ", @" + parameter.name + " = " + unicodeLiteral(parameter.value);
+            values += ", @" + parameter.name + " = " + UnicodeLiteral(parameter.value);
         }
         const std::string body =
             ReplaceParameterMarkers(sql, [](const std::string& name) { return "@" + name; });
-        script += "EXEC sp_executesql " + unicodeLiteral(body) + ", " + unicodeLiteral(declarations) + values;
+        script += "EXEC sp_executesql " + UnicodeLiteral(body) + ", " + UnicodeLiteral(declarations) + values;
     } else {
         script += sql;
     }
