@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "app/Messages.h"
+#include "upgrade/Messages.h"
 
 namespace orvel {
 

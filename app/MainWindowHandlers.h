@@ -14,16 +14,16 @@
 #include <string>
 #include <string_view>
 
-#include "app/ConnectionSettings.h"
-#include "app/MessageBoxes.h"
-#include "app/Platform.h"
-#include "app/RunDriver.h"
-#include "app/RunOptions.h"
-#include "app/RunRecords.h"
-#include "app/StepRegistry.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/MessageBoxes.h"
+#include "upgrade/Platform.h"
+#include "upgrade/RunDriver.h"
+#include "upgrade/RunOptions.h"
+#include "upgrade/RunRecords.h"
+#include "products/StepRegistry.h"
 #include "app/WindowLayout.h"
 #include "query/QueryRunner.h"
-#include "schema/Database.h"
+#include "database/Database.h"
 #include "schema/Progress.h"
 
 namespace orvel {

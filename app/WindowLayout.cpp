@@ -4,8 +4,8 @@
 #include <array>
 #include <stdexcept>
 
-#include "app/Messages.h"
-#include "app/Products.h"
+#include "upgrade/Messages.h"
+#include "products/Products.h"
 
 namespace orvel {
 

@@ -23,10 +23,10 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
-#include "app/Platform.h"
-#include "app/Products.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
+#include "upgrade/Platform.h"
+#include "products/Products.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
 #include "schema/CatalogueSimulator.h"
 
 #ifdef _WIN32

@@ -8,7 +8,7 @@
 
 #include "cli/Console.h"
 #include "schema/CatalogueReader.h"
-#include "schema/OdbcDatabase.h"
+#include "database/OdbcDatabase.h"
 
 namespace orvel {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "schema/RefusalCheck.h"
+#include "check/RefusalCheck.h"
 
 namespace orvel {
 

@@ -11,13 +11,13 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
-#include "app/ConnectionSettings.h"
-#include "app/Messages.h"
-#include "app/Products.h"
-#include "app/RunDriver.h"
-#include "app/SafetyCopy.h"
-#include "app/SimulatedRun.h"
-#include "app/StepLists.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/Messages.h"
+#include "products/Products.h"
+#include "upgrade/RunDriver.h"
+#include "upgrade/SafetyCopy.h"
+#include "upgrade/SimulatedRun.h"
+#include "products/StepLists.h"
 #include "cli/CatalogueSource.h"
 #include "cli/CheckReportFormat.h"
 #include "cli/ConnectionOptions.h"
@@ -27,10 +27,10 @@
 #include "cli/PlanSummary.h"
 #include "cli/Records.h"
 #include "query/QueryRunner.h"
-#include "schema/ConnectionText.h"
-#include "schema/Utf8Path.h"
-#include "schema/OdbcDatabase.h"
-#include "schema/StatementLog.h"
+#include "database/ConnectionText.h"
+#include "database/Utf8Path.h"
+#include "database/OdbcDatabase.h"
+#include "database/StatementLog.h"
 
 namespace orvel {
 

@@ -5,7 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/Products.h"
+#include "products/Products.h"
 #include "cli/Console.h"
 
 namespace orvel {

@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "app/ConnectionSettings.h"
-#include "app/Platform.h"
-#include "app/RunOptions.h"
-#include "schema/Database.h"
-#include "schema/Utf8Path.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/Platform.h"
+#include "upgrade/RunOptions.h"
+#include "database/Database.h"
+#include "database/Utf8Path.h"
 
 namespace CLI {
 class App;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/WideText.h"
+#include "upgrade/WideText.h"
 
 #ifdef _WIN32
 #  ifndef NOMINMAX

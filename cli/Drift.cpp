@@ -9,11 +9,11 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "app/StepLists.h"
-#include "catalogue/Catalogue.h"
+#include "products/StepLists.h"
+#include "products/TableSteps.h"
 #include "schema/CatalogueSimulator.h"
 #include "schema/SchemaOperations.h"
-#include "serverobjects/ServerObjects.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel {
 

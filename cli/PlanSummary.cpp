@@ -7,8 +7,8 @@
 
 #include <fmt/format.h>
 
-#include "catalogue/Catalogue.h"
-#include "serverobjects/ServerObjects.h"
+#include "products/TableSteps.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel {
 

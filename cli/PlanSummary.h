@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "schema/StatementLog.h"
+#include "database/StatementLog.h"
 
 namespace orvel {
 

@@ -7,10 +7,10 @@
 
 #include <fmt/format.h>
 
-#include "app/Platform.h"
+#include "upgrade/Platform.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/Console.h"
-#include "schema/Utf8Path.h"
+#include "database/Utf8Path.h"
 
 namespace orvel {
 

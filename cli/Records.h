@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string>
 
-#include "app/RunRecords.h"
+#include "upgrade/RunRecords.h"
 
 namespace orvel {
 

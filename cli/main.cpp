@@ -4,7 +4,7 @@
 // main() its arguments in the ANSI code page, which holds neither Persian
 // text nor every file name, so there the entry point is wmain(), which gets
 // them as UTF-16.
-#include "app/Platform.h"
+#include "upgrade/Platform.h"
 #include "cli/CommandLine.h"
 
 #ifdef _WIN32

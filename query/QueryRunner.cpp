@@ -4,8 +4,8 @@
 
 #include <chrono>
 
-#include "app/Messages.h"
-#include "app/RecordedOpening.h"
+#include "upgrade/Messages.h"
+#include "upgrade/RecordedOpening.h"
 
 namespace orvel {
 

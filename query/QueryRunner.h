@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "app/ConnectionSettings.h"
-#include "app/RunOptions.h"
-#include "app/RunRecords.h"
-#include "schema/Database.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/RunOptions.h"
+#include "upgrade/RunRecords.h"
+#include "database/Database.h"
 
 namespace orvel {
 

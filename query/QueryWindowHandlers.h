@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/MessageBoxes.h"
-#include "app/Platform.h"
+#include "upgrade/MessageBoxes.h"
+#include "upgrade/Platform.h"
 #include "query/QueryRunner.h"
 
 namespace orvel {

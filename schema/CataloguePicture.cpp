@@ -1,7 +1,7 @@
 // Keeping the catalogue picture exact: reading, answering, applying.
 #include "schema/CataloguePicture.h"
 
-#include "schema/NameMatching.h"
+#include "database/NameMatching.h"
 
 namespace orvel {
 

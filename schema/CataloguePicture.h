@@ -32,7 +32,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "schema/Database.h"
+#include "database/Database.h"
 #include "schema/StatementEffects.h"
 
 namespace orvel {

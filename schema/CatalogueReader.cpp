@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "schema/NameMatching.h"
+#include "database/NameMatching.h"
 
 namespace orvel {
 

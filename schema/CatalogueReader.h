@@ -11,7 +11,7 @@
 #pragma once
 
 #include "schema/CatalogueSnapshot.h"
-#include "schema/Database.h"
+#include "database/Database.h"
 
 namespace orvel {
 

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <thread>
 
-#include "schema/NameMatching.h"
-#include "schema/NamedParameters.h"
+#include "database/NameMatching.h"
+#include "database/NamedParameters.h"
 #include "schema/StatementEffects.h"
 
 namespace orvel {

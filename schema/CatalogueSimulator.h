@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "schema/CatalogueSnapshot.h"
-#include "schema/Database.h"
-#include "schema/StatementLog.h"
+#include "database/Database.h"
+#include "database/StatementLog.h"
 
 namespace orvel {
 

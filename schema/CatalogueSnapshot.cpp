@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "schema/Utf8Path.h"
+#include "database/Utf8Path.h"
 
 namespace orvel {
 

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "schema/Database.h"
-#include "schema/DatabaseKind.h"
-#include "schema/NameMatching.h"
+#include "database/Database.h"
+#include "database/DatabaseKind.h"
+#include "database/NameMatching.h"
 #include "schema/Progress.h"
 
 namespace orvel {

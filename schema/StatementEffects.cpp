@@ -7,8 +7,8 @@
 
 #include <array>
 
-#include "schema/NameMatching.h"
-#include "schema/SqlTokens.h"
+#include "database/NameMatching.h"
+#include "database/SqlTokens.h"
 
 namespace orvel {
 

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "schema/Database.h"
+#include "database/Database.h"
 #include "schema/SchemaOperations.h"
 
 namespace orvel {

@@ -3,9 +3,9 @@
 #include "AdaptedProductRun.h"
 
 #include "LiveServer.h"
-#include "app/RunDriver.h"
-#include "schema/OdbcDatabase.h"
-#include "serverobjects/ServerObjects.h"
+#include "upgrade/RunDriver.h"
+#include "database/OdbcDatabase.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel::test {
 

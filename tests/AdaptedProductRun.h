@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "EngineAdaptedDatabase.h"
-#include "schema/StatementLog.h"
+#include "database/StatementLog.h"
 
 namespace orvel::test {
 

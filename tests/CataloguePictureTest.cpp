@@ -9,7 +9,7 @@
 
 #include "TestSupport.h"
 #include "schema/CataloguePicture.h"
-#include "schema/NameMatching.h"
+#include "database/NameMatching.h"
 
 namespace orvel {
 namespace {

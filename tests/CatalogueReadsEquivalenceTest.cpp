@@ -11,8 +11,8 @@
 
 #include "CatalogueRun.h"
 #include "RecordedRun.h"
-#include "app/Products.h"
-#include "app/StepLists.h"
+#include "products/Products.h"
+#include "products/StepLists.h"
 
 namespace orvel {
 namespace {

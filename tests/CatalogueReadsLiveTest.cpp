@@ -17,8 +17,8 @@
 #include "OlderInsuranceOffice.h"
 #include "RecordedRun.h"
 #include "schema/CatalogueReader.h"
-#include "schema/OdbcDatabase.h"
-#include "serverobjects/ServerObjects.h"
+#include "database/OdbcDatabase.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel {
 namespace {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "catalogue/Catalogue.h"
+#include "products/TableSteps.h"
 #include "schema/TableStep.h"
 
 namespace orvel::test {

@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "TestSupport.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
-#include "catalogue/Catalogue.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
+#include "products/TableSteps.h"
 
 namespace orvel {
 namespace {

@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "CliRunner.h"
-#include "schema/OdbcConnectionString.h"
-#include "schema/OdbcDatabase.h"
+#include "database/OdbcConnectionString.h"
+#include "database/OdbcDatabase.h"
 
 namespace orvel {
 namespace {

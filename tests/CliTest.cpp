@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CliRunner.h"
-#include "app/Platform.h"
+#include "upgrade/Platform.h"
 
 namespace orvel {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/ConnectionSettings.h"
+#include "upgrade/ConnectionSettings.h"
 
 namespace orvel {
 namespace {

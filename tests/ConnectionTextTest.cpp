@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/ConnectionSettings.h"
-#include "app/Messages.h"
-#include "app/Products.h"
-#include "app/RunDriver.h"
-#include "schema/ConnectionText.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/Messages.h"
+#include "products/Products.h"
+#include "upgrade/RunDriver.h"
+#include "database/ConnectionText.h"
 
 namespace orvel {
 namespace {

@@ -31,9 +31,9 @@
 #include <utility>
 #include <vector>
 
-#include "schema/Database.h"
-#include "schema/ForwardingDatabase.h"
-#include "serverobjects/ObjectStep.h"
+#include "database/Database.h"
+#include "database/ForwardingDatabase.h"
+#include "schema/ObjectStep.h"
 
 namespace orvel::test {
 

@@ -13,7 +13,7 @@
 #include <tuple>
 
 #include "CatalogueRun.h"
-#include "schema/RefusalCheck.h"
+#include "check/RefusalCheck.h"
 
 namespace orvel::test {
 namespace {

@@ -57,7 +57,7 @@
 #include <vector>
 
 #include "schema/CatalogueSimulator.h"
-#include "schema/ForwardingDatabase.h"
+#include "database/ForwardingDatabase.h"
 #include "schema/Progress.h"
 #include "schema/SchemaOperations.h"
 #include "schema/TableStep.h"

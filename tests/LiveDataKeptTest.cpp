@@ -24,7 +24,7 @@
 #include "OlderInsuranceOffice.h"
 #include "OlderProductTables.h"
 #include "RowFixtures.h"
-#include "schema/OdbcDatabase.h"
+#include "database/OdbcDatabase.h"
 
 namespace orvel {
 namespace {

@@ -20,7 +20,7 @@
 #include "AdaptedProductRun.h"
 #include "CliRunner.h"
 #include "LiveServer.h"
-#include "schema/NameMatching.h"
+#include "database/NameMatching.h"
 #include "OlderInsuranceOffice.h"
 
 namespace orvel {

@@ -13,7 +13,7 @@
 #include "CliRunner.h"
 #include "LiveCliRuns.h"
 #include "LiveServer.h"
-#include "schema/NameMatching.h"
+#include "database/NameMatching.h"
 
 namespace orvel {
 namespace {

@@ -14,7 +14,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include "schema/Database.h"
+#include "database/Database.h"
 
 namespace orvel::test {
 

@@ -22,11 +22,11 @@
 #include "AdaptedProductRun.h"
 #include "LiveServer.h"
 #include "OlderInsuranceOffice.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
-#include "schema/OdbcDatabase.h"
-#include "schema/StatementLog.h"
-#include "serverobjects/ServerObjects.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
+#include "database/OdbcDatabase.h"
+#include "database/StatementLog.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel {
 namespace {

@@ -2,8 +2,8 @@
 // the direction a message box lays a text out in.
 #include <gtest/gtest.h>
 
-#include "app/MessageBoxes.h"
-#include "app/Messages.h"
+#include "upgrade/MessageBoxes.h"
+#include "upgrade/Messages.h"
 
 namespace orvel {
 namespace {

@@ -1,7 +1,7 @@
 // Finding the `:name` markers of a query-object text.
 #include <gtest/gtest.h>
 
-#include "schema/NamedParameters.h"
+#include "database/NamedParameters.h"
 
 namespace orvel {
 namespace {

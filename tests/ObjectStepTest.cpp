@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "serverobjects/ObjectStep.h"
+#include "schema/ObjectStep.h"
 
 namespace orvel {
 namespace {

@@ -5,9 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include "TestSupport.h"
-#include "app/ConnectionSettings.h"
-#include "schema/Database.h"
-#include "schema/OdbcConnectionString.h"
+#include "upgrade/ConnectionSettings.h"
+#include "database/Database.h"
+#include "database/OdbcConnectionString.h"
 
 namespace orvel {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "TestSupport.h"
 #include "schema/CataloguePicture.h"
-#include "schema/OdbcDatabase.h"
+#include "database/OdbcDatabase.h"
 
 namespace orvel {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "LiveServer.h"
 #include "TestSupport.h"
-#include "schema/OdbcDatabase.h"
+#include "database/OdbcDatabase.h"
 
 namespace orvel {
 namespace {

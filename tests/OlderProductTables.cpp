@@ -5,8 +5,8 @@
 #include <regex>
 #include <set>
 
-#include "app/StepLists.h"
-#include "catalogue/Catalogue.h"
+#include "products/StepLists.h"
+#include "products/TableSteps.h"
 
 namespace orvel::test {
 

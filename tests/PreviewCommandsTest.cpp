@@ -10,7 +10,7 @@
 
 #include "CliRunner.h"
 #include "schema/CatalogueSimulator.h"
-#include "schema/OdbcDatabase.h"
+#include "database/OdbcDatabase.h"
 
 namespace orvel {
 namespace {

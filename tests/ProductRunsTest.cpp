@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "TestSupport.h"
-#include "app/Products.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
+#include "products/Products.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
 
 namespace orvel {
 namespace {

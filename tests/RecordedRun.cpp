@@ -3,9 +3,9 @@
 
 #include <fmt/format.h>
 
-#include "app/Products.h"
-#include "app/StepLists.h"
-#include "schema/StatementLog.h"
+#include "products/Products.h"
+#include "products/StepLists.h"
+#include "database/StatementLog.h"
 
 namespace orvel::test {
 

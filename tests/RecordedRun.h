@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/RunDriver.h"
-#include "schema/Database.h"
+#include "upgrade/RunDriver.h"
+#include "database/Database.h"
 
 namespace orvel::test {
 

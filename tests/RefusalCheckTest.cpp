@@ -4,11 +4,11 @@
 // become refusals with examples.
 #include <gtest/gtest.h>
 
-#include "app/RunDriver.h"
-#include "app/StepRegistry.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepRegistry.h"
 #include "schema/CatalogueSimulator.h"
 #include "schema/Progress.h"
-#include "schema/RefusalCheck.h"
+#include "check/RefusalCheck.h"
 
 namespace orvel {
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "schema/Database.h"
+#include "database/Database.h"
 
 namespace orvel::test {
 

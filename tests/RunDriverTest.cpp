@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/Messages.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
+#include "upgrade/Messages.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
 
 namespace orvel {
 namespace {

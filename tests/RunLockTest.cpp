@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "TestSupport.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
-#include "schema/RunLock.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
+#include "database/RunLock.h"
 
 namespace orvel {
 namespace {

@@ -14,10 +14,10 @@
 #include <nlohmann/json.hpp>
 
 #include "TestSupport.h"
-#include "app/Messages.h"
-#include "app/RecordedOpening.h"
-#include "app/RunDriver.h"
-#include "app/SafetyCopy.h"
+#include "upgrade/Messages.h"
+#include "upgrade/RecordedOpening.h"
+#include "upgrade/RunDriver.h"
+#include "upgrade/SafetyCopy.h"
 #include "query/QueryRunner.h"
 
 namespace orvel {

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "TestSupport.h"
-#include "app/SafetyCopy.h"
+#include "upgrade/SafetyCopy.h"
 #include "schema/CatalogueSimulator.h"
 
 namespace orvel {

@@ -8,9 +8,9 @@
 #include <regex>
 
 #include "TestSupport.h"
-#include "app/StepLists.h"
-#include "app/StepRegistry.h"
-#include "serverobjects/ServerObjects.h"
+#include "products/StepLists.h"
+#include "products/StepRegistry.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel {
 namespace {

@@ -12,12 +12,12 @@
 #include <sys/wait.h>
 
 #include "TestSupport.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
-#include "app/StepRegistry.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
+#include "products/StepRegistry.h"
 #include "schema/CatalogueSimulator.h"
-#include "schema/NamedParameters.h"
-#include "schema/StatementLog.h"
+#include "database/NamedParameters.h"
+#include "database/StatementLog.h"
 
 namespace orvel::test {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "schema/CatalogueSimulator.h"
-#include "schema/StatementLog.h"
+#include "database/StatementLog.h"
 
 namespace orvel {
 namespace {

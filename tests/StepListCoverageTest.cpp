@@ -2,10 +2,10 @@
 // list runs is registered, and every object step is run by some list.
 #include <gtest/gtest.h>
 
-#include "app/Products.h"
-#include "app/StepLists.h"
-#include "app/StepRegistry.h"
-#include "serverobjects/ServerObjects.h"
+#include "products/Products.h"
+#include "products/StepLists.h"
+#include "products/StepRegistry.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel {
 namespace {

@@ -1,7 +1,7 @@
 // Step names are unique ignoring case, and found exactly.
 #include <gtest/gtest.h>
 
-#include "app/StepRegistry.h"
+#include "products/StepRegistry.h"
 
 namespace orvel {
 namespace {

@@ -8,10 +8,10 @@
 #include <cctype>
 
 #include "TestSupport.h"
-#include "app/RunDriver.h"
-#include "app/StepLists.h"
-#include "catalogue/Catalogue.h"
-#include "schema/StatementLog.h"
+#include "upgrade/RunDriver.h"
+#include "products/StepLists.h"
+#include "products/TableSteps.h"
+#include "database/StatementLog.h"
 
 namespace orvel {
 namespace {

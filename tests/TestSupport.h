@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ConnectionSettings.h"
-#include "app/Platform.h"
-#include "app/RunOptions.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/Platform.h"
+#include "upgrade/RunOptions.h"
 #include "schema/CatalogueSimulator.h"
 #include "schema/Progress.h"
 #include "schema/SchemaOperations.h"

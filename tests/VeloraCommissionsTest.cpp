@@ -7,7 +7,7 @@
 #include <set>
 
 #include "CatalogueRun.h"
-#include "catalogue/Catalogue.h"
+#include "products/TableSteps.h"
 
 namespace orvel {
 namespace {

@@ -12,9 +12,9 @@
 #include "CatalogueRun.h"
 #include "KeyedDatabase.h"
 #include "TestSupport.h"
-#include "app/StepLists.h"
-#include "catalogue/Catalogue.h"
-#include "schema/NamedParameters.h"
+#include "products/StepLists.h"
+#include "products/TableSteps.h"
+#include "database/NamedParameters.h"
 
 namespace orvel {
 namespace {

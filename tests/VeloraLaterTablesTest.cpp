@@ -7,8 +7,8 @@
 
 #include "CatalogueRun.h"
 #include "KeyedDatabase.h"
-#include "app/StepLists.h"
-#include "catalogue/Catalogue.h"
+#include "products/StepLists.h"
+#include "products/TableSteps.h"
 
 namespace orvel {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "CatalogueRun.h"
-#include "catalogue/Catalogue.h"
+#include "products/TableSteps.h"
 
 namespace orvel {
 namespace {

@@ -9,7 +9,7 @@
 #include <regex>
 
 #include "TestSupport.h"
-#include "serverobjects/ServerObjects.h"
+#include "products/serverobjects/ServerObjects.h"
 
 namespace orvel {
 namespace {

@@ -2,7 +2,7 @@
 // error the caller gets, and what the catalogue picture answers afterwards.
 #include <gtest/gtest.h>
 
-#include "app/WholeSteps.h"
+#include "upgrade/WholeSteps.h"
 #include "schema/CatalogueSimulator.h"
 
 namespace orvel {

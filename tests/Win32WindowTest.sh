@@ -203,7 +203,7 @@ expected_checked=$'ولورا اورول\nديتا بيس SQL Server\nSQL 2008'
     fail "the defaults: checked are $(checked_texts | tr '\n' '|')"
 [ "$(text_of_class "$caption" OrvelGauge | tr '\n' ' ')" = "0% 0% " ] && ok "both bars show 0%" ||
     fail "both bars show 0%: $(text_of_class "$caption" OrvelGauge | tr '\n' ' ')"
-version=$(sed -n 's/.*kProgramVersion = "\([^"]*\)".*/\1/p' "$(dirname "$0")/../app/Messages.h")
+version=$(sed -n 's/.*kProgramVersion = "\([^"]*\)".*/\1/p' "$(dirname "$0")/../upgrade/Messages.h")
 shown_version=$(text_of_class "$caption" Static | tail -1)
 [ -n "$version" ] && [ "$shown_version" = "$version" ] && ok "the version label shows the version, $version" ||
     fail "the version label shows the version, $version, not \"$shown_version\""

@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QStringList>
 
-#include "app/Messages.h"
+#include "upgrade/Messages.h"
 #include "app/gui/PointerScope.h"
 
 namespace orvel {

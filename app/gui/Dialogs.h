@@ -7,8 +7,8 @@
 
 #include <QString>
 
-#include "app/ConnectionSettings.h"
-#include "app/MessageBoxes.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/MessageBoxes.h"
 
 namespace orvel {
 

@@ -16,7 +16,7 @@
 
 #include "app/gui/PointerScope.h"
 #include "app/gui/WindowLook.h"
-#include "query/QueryWindow.h"
+#include "app/gui/QueryWindow.h"
 
 namespace orvel {
 

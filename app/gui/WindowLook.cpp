@@ -7,7 +7,7 @@
 #include <QIcon>
 #include <QStringList>
 
-#include "app/Messages.h"
+#include "upgrade/Messages.h"
 
 static void initWindowResources() { Q_INIT_RESOURCE(resources); }
 

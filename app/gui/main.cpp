@@ -7,14 +7,14 @@
 // that cannot be written is left out without a word in the window.
 #include <QApplication>
 
-#include "app/Platform.h"
-#include "app/RunRecords.h"
-#include "app/StepRegistry.h"
+#include "upgrade/Platform.h"
+#include "upgrade/RunRecords.h"
+#include "products/StepRegistry.h"
 #include "app/gui/Dialogs.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/WindowLook.h"
-#include "query/QueryWindow.h"
-#include "schema/OdbcDatabase.h"
+#include "app/gui/QueryWindow.h"
+#include "database/OdbcDatabase.h"
 
 int main(int argc, char** argv) {
     (void)argc;

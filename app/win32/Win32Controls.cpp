@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/WideText.h"
+#include "upgrade/WideText.h"
 
 namespace orvel {
 

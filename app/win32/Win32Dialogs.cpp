@@ -7,8 +7,8 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include "app/Messages.h"
-#include "app/WideText.h"
+#include "upgrade/Messages.h"
+#include "upgrade/WideText.h"
 #include "app/win32/Win32PointerScope.h"
 
 namespace orvel {

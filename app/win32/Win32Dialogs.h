@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "app/ConnectionSettings.h"
-#include "app/MessageBoxes.h"
+#include "upgrade/ConnectionSettings.h"
+#include "upgrade/MessageBoxes.h"
 
 namespace orvel {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <tuple>
 
-#include "app/WideText.h"
+#include "upgrade/WideText.h"
 
 namespace orvel {
 

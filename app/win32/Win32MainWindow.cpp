@@ -3,7 +3,7 @@
 // typing, shows the windows' own pointers.
 #include "app/win32/Win32MainWindow.h"
 
-#include "app/WideText.h"
+#include "upgrade/WideText.h"
 #include "app/win32/Win32PointerScope.h"
 #include "app/win32/Win32QueryWindow.h"
 

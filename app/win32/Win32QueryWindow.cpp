@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/WideText.h"
+#include "upgrade/WideText.h"
 #include "app/win32/Win32PointerScope.h"
 
 namespace orvel {

@@ -6,14 +6,14 @@
 // window TFQuery (hidden), then the message loop until the main window
 // closes.  The program reads no command line.  A record that cannot be
 // written is left out without a word in the window.
-#include "app/Platform.h"
-#include "app/RunRecords.h"
-#include "app/StepRegistry.h"
+#include "upgrade/Platform.h"
+#include "upgrade/RunRecords.h"
+#include "products/StepRegistry.h"
 #include "app/win32/Win32Dialogs.h"
 #include "app/win32/Win32Look.h"
 #include "app/win32/Win32MainWindow.h"
 #include "app/win32/Win32QueryWindow.h"
-#include "schema/OdbcDatabase.h"
+#include "database/OdbcDatabase.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     orvel::UseUtf8Locale();

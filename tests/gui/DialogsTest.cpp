@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "app/Messages.h"
+#include "upgrade/Messages.h"
 #include "app/gui/Dialogs.h"
 #include "app/gui/PointerScope.h"
 #include "gui/GuiTestSupport.h"

@@ -12,7 +12,7 @@
 
 #include <stdexcept>
 
-#include "app/StepLists.h"
+#include "products/StepLists.h"
 #include "schema/TableStep.h"
 
 namespace orvel::test {

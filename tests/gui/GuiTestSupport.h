@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/StepRegistry.h"
+#include "products/StepRegistry.h"
 #include "app/gui/Dialogs.h"
 #include "app/gui/MainWindow.h"
-#include "query/QueryWindow.h"
+#include "app/gui/QueryWindow.h"
 #include "schema/CatalogueSimulator.h"
 
 #include <ostream>

@@ -15,8 +15,8 @@
 #include <QScreen>
 #include <QTest>
 
-#include "app/Messages.h"
-#include "app/StepLists.h"
+#include "upgrade/Messages.h"
+#include "products/StepLists.h"
 #include "gui/GuiTestSupport.h"
 
 namespace orvel {

@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "app/Messages.h"
+#include "upgrade/Messages.h"
 #include "gui/GuiTestSupport.h"
 
 namespace orvel {

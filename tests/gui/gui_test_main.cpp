@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "app/Platform.h"
+#include "upgrade/Platform.h"
 #include "app/gui/WindowLook.h"
 
 namespace {

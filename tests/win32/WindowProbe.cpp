@@ -29,7 +29,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/WideText.h"
+#include "upgrade/WideText.h"
 
 namespace {
 

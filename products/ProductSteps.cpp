@@ -1,0 +1,16 @@
+// The composition of the step registry from the catalogue and the server
+// objects.
+#include "products/StepRegistry.h"
+#include "products/TableSteps.h"
+#include "products/serverobjects/ServerObjects.h"
+
+namespace orvel {
+
+StepRegistry BuildStepRegistry() {
+    StepRegistry registry;
+    RegisterTableSteps(registry);
+    RegisterObjectSteps(registry);
+    return registry;
+}
+
+}  // namespace orvel
