@@ -1,5 +1,5 @@
-// The composition of the step registry from the catalogue and the server
-// objects.
+// The composition of the step registry from the products' table steps and
+// their server objects.
 #include "products/StepRegistry.h"
 #include "products/TableSteps.h"
 #include "products/serverobjects/ServerObjects.h"

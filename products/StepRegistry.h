@@ -1,7 +1,7 @@
 // Steps registered under their names, looked up by the run driver.
 //
-// A step is a parameterless operation on the open connection; catalogue and
-// server-object files register theirs.  Names are unique even when the case
+// A step is a parameterless operation on the open connection; the products'
+// table-step and server-object files register theirs.  Names are unique even when the case
 // of the ASCII letters is ignored: a second registration of a name is a
 // programming error and throws std::logic_error.
 #pragma once
