@@ -115,7 +115,7 @@ std::vector<TableStep> MornaleTableSteps() {
          },
          // The default administrator, CK 1, with every right; sent on every
          // run without looking for an existing row.  Its password is the
-         // digit 1 (README, "Restaurant product: default administrator").
+         // digit 1 (README, "Before you upgrade").
          .statements = {viaQuery(" INSERT INTO P_PASS  "
                                  "(CK,NK,PASSWORD,en_qoz,en_edit,en_del,en_other,en_dar,en_par,en_furush,"
                                  "en_kharid,en_tp,en_set)"

@@ -88,7 +88,7 @@ std::string ConnectionSettings::remoteConnectionText(const char* entry) const {
     if (!in)
         throw SettingsError("The remote connection settings file \"" + Utf8FromPath(file) +
                             "\" is missing: it must hold the \"" + entry +
-                            "\" entry for this choice (see README, remote connections)");
+                            "\" entry for this choice (see docs/connecting.md, remote connections)");
     nlohmann::json json;
     try {
         json = nlohmann::json::parse(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
