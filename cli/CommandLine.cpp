@@ -423,6 +423,7 @@ int RunCommandLine(std::vector<std::string> arguments) {
     app.name("orvel-updater-cli");
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Help for every command");
+    app.get_formatter()->label("SUBCOMMAND", "COMMAND");
     app.set_version_flag("--version", fmt::format("{} {}", kProgramName, kProgramVersion), "Print the program's version");
 
     std::string productsFormat = "table";
@@ -512,9 +513,12 @@ int RunCommandLine(std::vector<std::string> arguments) {
     recordsShow->add_option("id", recordId, "The record's id, as `records` lists it")->required();
 
     for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+        command->group("Commands");
         command->footer(CommandHelpFooter(command->get_name()));
-        for (CLI::App* sub : command->get_subcommands([](CLI::App*) { return true; }))
+        for (CLI::App* sub : command->get_subcommands([](CLI::App*) { return true; })) {
+            sub->group("Commands");
             sub->footer(CommandHelpFooter(command->get_name() + " " + sub->get_name()));
+        }
     }
     app.footer(ProgramHelpFooter());
 

@@ -239,26 +239,42 @@ public:
     // Executes a statement text and hands on each of its results: the rows
     // of a result with columns, else the count of rows changed when the
     // driver knows it, with the informational diagnostics (the server's
-    // messages) that came with it.  As in executeAndDrain, SQL_NO_DATA is an
-    // answer without rows, and an error of a later statement is raised.
+    // messages) that came with it; messages that came while the rows were
+    // read, or after the last result, follow as answers of their own.  As in
+    // executeAndDrain, SQL_NO_DATA is an answer without rows, and an error of
+    // a later statement is raised.
     void executeAnswering(WideText& sql, const AnswerReceiver& answered) {
+        const auto handOn = [&answered](StatementAnswer answer) {
+            if (answer.rows || answer.rowsAffected || !answer.messages.empty()) answered(std::move(answer));
+        };
         SQLRETURN rc = SQLExecDirectW(get(), sql.data(), static_cast<SQLINTEGER>(sql.length()));
         for (const char* call = "SQLExecDirectW";; call = "SQLMoreResults") {
             if (rc != SQL_NO_DATA) check(rc, call);
             StatementAnswer answer;
-            if (rc == SQL_SUCCESS_WITH_INFO || rc == SQL_NO_DATA)
-                for (auto& diagnostic : diagnosticsOf(SQL_HANDLE_STMT, get()))
-                    answer.messages.push_back(std::move(diagnostic.message));
+            answer.messages = messages();
+            StatementAnswer later;
             SQLSMALLINT count = 0;
             if (rc != SQL_NO_DATA) check(SQLNumResultCols(get(), &count), "SQLNumResultCols");
             if (count > 0) {
                 answer.rows = currentResult(static_cast<SQLUSMALLINT>(count));
+                later.messages = messages();  // of the fetch that found no more rows
             } else if (SQLLEN changed = -1; succeeded(SQLRowCount(get(), &changed)) && changed >= 0) {
                 answer.rowsAffected = changed;
             }
-            if (answer.rows || answer.rowsAffected || !answer.messages.empty()) answered(std::move(answer));
-            if ((rc = SQLMoreResults(get())) == SQL_NO_DATA) break;
+            handOn(std::move(answer));
+            handOn(std::move(later));
+            if ((rc = SQLMoreResults(get())) == SQL_NO_DATA) {
+                handOn({std::nullopt, std::nullopt, messages()});
+                break;
+            }
         }
+    }
+
+    // The messages of the diagnostic records the last call left.
+    std::vector<std::string> messages() const {
+        std::vector<std::string> texts;
+        for (auto& diagnostic : diagnosticsOf(SQL_HANDLE_STMT, get())) texts.push_back(std::move(diagnostic.message));
+        return texts;
     }
 
     // Executes a read and collects every result set that has columns, in

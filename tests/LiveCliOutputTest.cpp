@@ -117,7 +117,8 @@ TEST(LiveCliOutput, AnUpgradeCountsItsProgressInStepsAndEndsWithItsSummary) {
 
 // A column set apart by its type, its length or its nullability, with rows
 // in the tables; a column missing is listed as missing only, and a table of
-// the same name in another schema whose column is alike hides nothing.
+// the same name in another schema whose column differs adds nothing while
+// the product's own table has the column alike.
 TEST(LiveCliOutput, DriftNamesTheColumnsWhoseTypeLengthOrNullabilityDiffer) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
     test::ScratchDatabase scratch("orvel_live_drifttypes_");
