@@ -122,6 +122,7 @@ struct PlanOptions {
 int commandPlan(PlanOptions& o, Activity& activity) {
     ConnectionOptions& connection = o.source.connection;
     if (o.access) connection.kind = "access";
+    activity.doing = "planning " + connection.product;
     if (connection.kind == "oracle" && !o.source.isLive()) throw AbortedError(abortReason(connection));
     CatalogueSnapshot start = LoadCatalogue(o.source, activity);
     activity.doing = "planning " + connection.product;
@@ -406,7 +407,11 @@ std::optional<int> answerWithoutParsing(const CLI::App& app, const std::vector<s
         WriteStdout(command->help(std::string(kProgramName) + parent));
         return kSuccess;
     }
-    if (first.starts_with("-")) return std::nullopt;
+    if (first.starts_with("-")) {
+        if (first == "-h" || first == "--help" || first == "--help-all") return std::nullopt;
+        throw UsageError(fmt::format("unknown option \"{}\": a command comes first ({} --help lists every command)",
+                                     first, kProgramName));
+    }
     if (!commandNamed(app, first)) throw unknownCommand(app, first);
     for (const auto& argument : arguments)
         if (argument == "--version" || argument.starts_with("--version="))

@@ -92,6 +92,9 @@ TEST(Cli, CommandsAsPeopleTypeThem) {
         {"help of a command mistyped", "help chek", 2, "",
          "orvel-updater-cli: error: unknown command \"chek\": the nearest is \"check\" (orvel-updater-cli --help "
          "lists every command)\n"},
+        {"an option before any command", "--product Velora upgrade", 2, "",
+         "orvel-updater-cli: error: unknown option \"--product\": a command comes first (orvel-updater-cli --help "
+         "lists every command)\n"},
         {"help of a command", "help exec", 0, "Run one statement text", ""},
         {"help of a subcommand", "help records show", 0, "Print one record", ""},
         {"the old SQL Server option", "upgrade --product Velora --version 2008", 2, "",
