@@ -57,8 +57,9 @@ void ConsoleDisplay::finish() {
 }
 
 void ConsoleDisplay::showSuccessMessage(const std::string& message) {
-    finish();
-    if (!redrawInPlace_) WriteStderr(fmt::format("all {} steps done (100%)\n", stepCount_));
+    // The status line, or a line of its own, says the run is complete.
+    WriteStderr(fmt::format("{}all {} steps done (100%)\n", lineOpen_ ? "\r\x1b[K" : "", stepCount_));
+    lineOpen_ = false;
     successMessage_ = message;
 }
 
