@@ -92,6 +92,18 @@ struct ResultSet {
     bool operator==(const ResultSet&) const = default;
 };
 
+// One answer of a statement text sent by executeAnswered: a result set, or
+// the number of rows a statement changed, with the messages the server sent
+// with it (PRINT, informational messages), as the database gave them.
+struct StatementAnswer {
+    std::optional<ResultSet> rows;
+    std::optional<long long> rowsAffected;  // a result without columns that counted the rows it changed
+    std::vector<std::string> messages;
+
+    bool operator==(const StatementAnswer&) const = default;
+};
+using AnswerReceiver = std::function<void(StatementAnswer answer)>;
+
 // What a database says it is, as the driver reports it when the connection
 // opens: the product ("Microsoft SQL Server", "ACCESS", "SQLite") and its
 // version ("11.00.3000").
@@ -138,6 +150,13 @@ public:
     // discards any result.  An empty text or a closed connection is refused
     // here, the same way for every implementation.
     void execute(const std::string& sql);
+    // As execute, handing every answer of the batch to `answered` as it
+    // arrives, until the end or the first error, which is thrown once the
+    // answers before it were handed on (the query window's statement text,
+    // as `exec` shows it).  This default sends as execute does and answers
+    // nothing: a database that keeps no rows, and the decorators, which log
+    // or watch what is sent, say nothing more.
+    void executeAnswered(const std::string& sql, const AnswerReceiver& answered);
     // Sends a query-object text whose `:name` markers are bound, by name, to
     // the given text parameters; returns no rows.
     void executeQuery(const std::string& sql, const Parameters& parameters = {});
@@ -151,6 +170,7 @@ public:
 protected:
     virtual void doExecute(const std::string& sql) = 0;
     virtual void doExecuteQuery(const std::string& sql, const Parameters& parameters) = 0;
+    virtual void doExecuteAnswered(const std::string& sql, const AnswerReceiver& answered);
     // This default refuses: the database keeps no rows to read.
     virtual std::vector<ResultSet> doReadResults(const std::string& sql);
 };

@@ -119,11 +119,15 @@ std::string toUtf8(const SQLWCHAR* units, std::size_t length) {
 
 bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-// Every diagnostic record of the handle as one error: the messages joined by
-// line feeds, the SQLSTATE and native code of the first record.
-[[noreturn]] void throwDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc, const char* call) {
-    std::string message, sqlState;
+struct Diagnostic {
+    std::string sqlState;
     long nativeCode = 0;
+    std::string message;
+};
+
+// Every diagnostic record the handle holds now, in order.
+std::vector<Diagnostic> diagnosticsOf(SQLSMALLINT handleType, SQLHANDLE handle) {
+    std::vector<Diagnostic> diagnostics;
     for (SQLSMALLINT record = 1;; ++record) {
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
@@ -137,14 +141,24 @@ bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WIT
                                  static_cast<SQLSMALLINT>(text.size()), &textLength);
         }
         if (!succeeded(got)) break;
-        if (record == 1) {
-            sqlState = toUtf8(state, 5);
-            nativeCode = native;
-        } else {
-            message += '\n';
-        }
-        message += toUtf8(text.data(), std::min<std::size_t>(static_cast<std::size_t>(textLength), text.size() - 1));
+        diagnostics.push_back({toUtf8(state, 5), native,
+                               toUtf8(text.data(), std::min<std::size_t>(static_cast<std::size_t>(textLength),
+                                                                         text.size() - 1))});
     }
+    return diagnostics;
+}
+
+// Every diagnostic record of the handle as one error: the messages joined by
+// line feeds, the SQLSTATE and native code of the first record.
+[[noreturn]] void throwDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc, const char* call) {
+    std::string message, sqlState;
+    long nativeCode = 0;
+    const std::vector<Diagnostic> diagnostics = diagnosticsOf(handleType, handle);
+    if (!diagnostics.empty()) {
+        sqlState = diagnostics.front().sqlState;
+        nativeCode = diagnostics.front().nativeCode;
+    }
+    for (std::size_t i = 0; i < diagnostics.size(); ++i) message += (i > 0 ? "\n" : "") + diagnostics[i].message;
     if (message.empty())
         message = std::string(call) + " failed (return code " + std::to_string(rc) +
                   ") and the driver gave no diagnostic record";
@@ -220,6 +234,47 @@ public:
         SQLRETURN rc = SQLExecDirectW(get(), sql.data(), static_cast<SQLINTEGER>(sql.length()));
         if (rc != SQL_NO_DATA) check(rc, "SQLExecDirectW");
         while ((rc = SQLMoreResults(get())) != SQL_NO_DATA) check(rc, "SQLMoreResults");
+    }
+
+    // Executes a statement text and hands on each of its results: the rows
+    // of a result with columns, else the count of rows changed when the
+    // driver knows it, with the informational diagnostics (the server's
+    // messages) that came with it; messages that came while the rows were
+    // read, or after the last result, follow as answers of their own.  As in
+    // executeAndDrain, SQL_NO_DATA is an answer without rows, and an error of
+    // a later statement is raised.
+    void executeAnswering(WideText& sql, const AnswerReceiver& answered) {
+        const auto handOn = [&answered](StatementAnswer answer) {
+            if (answer.rows || answer.rowsAffected || !answer.messages.empty()) answered(std::move(answer));
+        };
+        SQLRETURN rc = SQLExecDirectW(get(), sql.data(), static_cast<SQLINTEGER>(sql.length()));
+        for (const char* call = "SQLExecDirectW";; call = "SQLMoreResults") {
+            if (rc != SQL_NO_DATA) check(rc, call);
+            StatementAnswer answer;
+            answer.messages = messages();
+            StatementAnswer later;
+            SQLSMALLINT count = 0;
+            if (rc != SQL_NO_DATA) check(SQLNumResultCols(get(), &count), "SQLNumResultCols");
+            if (count > 0) {
+                answer.rows = currentResult(static_cast<SQLUSMALLINT>(count));
+                later.messages = messages();  // of the fetch that found no more rows
+            } else if (SQLLEN changed = -1; succeeded(SQLRowCount(get(), &changed)) && changed >= 0) {
+                answer.rowsAffected = changed;
+            }
+            handOn(std::move(answer));
+            handOn(std::move(later));
+            if ((rc = SQLMoreResults(get())) == SQL_NO_DATA) {
+                handOn({std::nullopt, std::nullopt, messages()});
+                break;
+            }
+        }
+    }
+
+    // The messages of the diagnostic records the last call left.
+    std::vector<std::string> messages() const {
+        std::vector<std::string> texts;
+        for (auto& diagnostic : diagnosticsOf(SQL_HANDLE_STMT, get())) texts.push_back(std::move(diagnostic.message));
+        return texts;
     }
 
     // Executes a read and collects every result set that has columns, in
@@ -450,6 +505,12 @@ void OdbcDatabase::doExecute(const std::string& sql) {
     Statement statement(*handles_->connection);
     WideText text(sql);
     statement.executeAndDrain(text);
+}
+
+void OdbcDatabase::doExecuteAnswered(const std::string& sql, const AnswerReceiver& answered) {
+    Statement statement(*handles_->connection);
+    WideText text(sql);
+    statement.executeAnswering(text, answered);
 }
 
 void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& parameters) {

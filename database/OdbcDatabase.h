@@ -41,6 +41,9 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+    // Every result set, count of rows changed, and the driver's
+    // informational diagnostics (the server's messages) of each result.
+    void doExecuteAnswered(const std::string& sql, const AnswerReceiver& answered) override;
     std::vector<ResultSet> doReadResults(const std::string& sql) override;
 
 private:

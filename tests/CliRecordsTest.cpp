@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CliRunner.h"
+#include "upgrade/Messages.h"
 #include "database/OdbcConnectionString.h"
 #include "database/OdbcDatabase.h"
 
@@ -169,9 +170,163 @@ TEST_F(CliWithRecords, UpgradeAndExecAreRecordedListedAndShown) {
     EXPECT_EQ(result["stoppedIn"], "TCapability");
     EXPECT_EQ(result["message"], "[SQLite]unknown database dbo (1)");
 
+    // The same records as JSON, newest first.
+    const auto json = nlohmann::json::parse(RunCli("records --format json").out);
+    ASSERT_EQ(json.size(), ids.size());
+    for (const auto& record : json) {
+        const std::string id = record["id"];
+        EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end()) << id;
+        const bool run = id.ends_with("-Pelsa");
+        EXPECT_EQ(record["kind"], run ? "run" : "query");
+        EXPECT_EQ(record["result"], run ? "failed" : "closed");
+        const bool pelsa = id.find("-Pelsa") != std::string::npos;  // the run, and the query naming it
+        EXPECT_EQ(record["product"], pelsa ? nlohmann::json("Pelsa") : nlohmann::json()) << id;
+        EXPECT_EQ(record["stoppedIn"], run ? nlohmann::json("TCapability") : nlohmann::json()) << id;
+        EXPECT_EQ(record["statements"], 1);
+        EXPECT_EQ(record["file"], (recordsFolder() / (id + ".jsonl")).string());
+    }
+    // In the order the table lists them.
+    for (std::size_t i = 1; i < json.size(); ++i)
+        EXPECT_LT(listing.out.find(json[i - 1]["id"].get<std::string>() + " "),
+                  listing.out.find(json[i]["id"].get<std::string>() + " "));
+    EXPECT_EQ(nlohmann::json::parse(RunCli("records --count 1 --format json").out).size(), 1u);
+
     const auto unknown = RunCli({"records", "show", "20200101-000000-Nothing"});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.err.find("no record"), std::string::npos) << unknown.err;
+}
+
+// `exec` shows each result set as a table with its row count, and the
+// success sentence; `--format json` gives the same as data, also when the
+// text failed.  (The SQLite driver takes one statement a text; several
+// result sets and the server's messages are tested on a live server.)
+TEST_F(CliWithRecords, ExecShowsTheRowsItGetsAsATableAndAsJson) {
+    const std::string db = sqlite("rows.db");
+    ASSERT_EQ(RunCli({"exec", "--odbc", db, "--sql", "create table T(ID integer, Name text)"}).exitCode, 0);
+    const auto inserted = RunCli({"exec", "--odbc", db, "--sql",
+                                  "insert into T values (1, '\xD9\x8A\xDA\xA9'), (2, NULL), (3, 'a' || char(13) || "
+                                  "'b'), (10, ''), (11, ' x ')"});
+    EXPECT_EQ(inserted.out, "(5 rows affected)\n\n" + std::string(kQuerySucceededMessage) + "\n");
+
+    const auto table = RunCli({"exec", "--odbc", db, "--sql", "select ID, Name as [Name of it] from T order by ID"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_EQ(table.out,
+              "ID  Name of it\n"
+              "--  ----------\n"
+              "1   \xD9\x8A\xDA\xA9\n"
+              "2   NULL\n"
+              "3   a\\rb\n"
+              "10\n"
+              "11   x \n"
+              "\n"
+              "(5 rows)\n"
+              "\n" +
+                  std::string(kQuerySucceededMessage) + "\n");
+    EXPECT_EQ(RunCli({"exec", "--odbc", db, "--sql", "select ID from T where ID > 99"}).out,
+              "ID\n--\n\n(0 rows)\n\n" + std::string(kQuerySucceededMessage) + "\n");
+
+    const auto json = RunCli({"exec", "--odbc", db, "--product", "pelsa", "--sql", "select * from T order by ID",
+                              "--format", "json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto answer = nlohmann::json::parse(json.out);
+    EXPECT_EQ(answer["product"], "Pelsa");
+    EXPECT_EQ(answer["database"], (dir.path() / "rows.db").string());
+    EXPECT_EQ(answer["result"], "success");
+    ASSERT_EQ(answer["resultSets"].size(), 1u);
+    EXPECT_EQ(answer["resultSets"][0]["columns"], nlohmann::json({"ID", "Name"}));
+    EXPECT_EQ(answer["resultSets"][0]["rowCount"], 5);
+    EXPECT_EQ(answer["resultSets"][0]["rows"][1], nlohmann::json({"2", nullptr}));
+    EXPECT_EQ(answer["resultSets"][0]["rows"][2], nlohmann::json({"3", "a\rb"}));
+    EXPECT_EQ(answer["resultSets"][0]["rows"][3], nlohmann::json({"10", ""}));
+    EXPECT_FALSE(answer.contains("error"));
+
+    const auto failed = RunCli({"exec", "--odbc", db, "--sql", "select * from Nowhere", "--format", "json"});
+    EXPECT_EQ(failed.exitCode, 1);
+    const auto failure = nlohmann::json::parse(failed.out);
+    EXPECT_EQ(failure["result"], "failed");
+    EXPECT_EQ(failure["error"], "[SQLite]no such table: Nowhere (1)");
+    EXPECT_EQ(failure["resultSets"], nlohmann::json::array());
+    EXPECT_EQ(failed.err, "orvel-updater-cli: error: running the statement (" + (dir.path() / "rows.db").string() +
+                              "): [SQLite]no such table: Nowhere (1)\n");
+}
+
+// A finished upgrade ends with the success sentence and one summary line;
+// `--format json` gives the run's result instead, also of a run that failed.
+TEST_F(CliWithRecords, AnUpgradeEndsWithItsSummaryOrItsResultAsJson) {
+    const std::string db = sqlite("summary.db");
+    const std::string log = (dir.path() / "summary.jsonl").string();
+    const auto recorded = [&](const std::string& id) { return std::filesystem::exists(recordsFolder() / (id + ".jsonl")); };
+
+    const auto text = RunCli({"upgrade", "--product", "Brivo", "--odbc", db, "--log", log});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    const std::string start = std::string(kRunSucceededMessage) + "\nBrivo upgraded: 0 statements sent in ";
+    const std::string end = "; log " + log + "\n";
+    ASSERT_TRUE(text.out.starts_with(start) && text.out.ends_with(end)) << text.out;
+    EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\n'), 2) << text.out;
+    const std::string middle = text.out.substr(start.size(), text.out.size() - start.size() - end.size());
+    const auto record = middle.find(" s; record ");  // "0.0 s; record ID"
+    ASSERT_NE(record, std::string::npos) << middle;
+    EXPECT_NO_THROW((void)std::stod(middle.substr(0, record))) << middle;
+    EXPECT_TRUE(recorded(middle.substr(record + 11))) << middle;
+
+    const auto json = RunCli({"upgrade", "--product", "BRIVO", "--odbc", db, "--format", "json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto result = nlohmann::json::parse(json.out);
+    EXPECT_EQ(result["product"], "Brivo");
+    EXPECT_EQ(result["database"], (dir.path() / "summary.db").string());
+    EXPECT_EQ(result["result"], "success");
+    EXPECT_EQ(result["statements"], 0);
+    EXPECT_GE(result["seconds"].get<double>(), 0.0);
+    EXPECT_TRUE(recorded(result["recordId"])) << result;
+    EXPECT_EQ(result["log"], nullptr);
+
+    // SQLite knows no schema dbo: the run's first statement is refused.
+    const auto failed = RunCli({"upgrade", "--product", "Pelsa", "--odbc", db, "--log", log, "--format", "json"});
+    EXPECT_EQ(failed.exitCode, 1);
+    const auto failure = nlohmann::json::parse(failed.out);
+    EXPECT_EQ(failure["result"], "failed");
+    EXPECT_EQ(failure["statements"], 1);
+    EXPECT_EQ(failure["statements"], test::ReadLines(log).size());
+    EXPECT_EQ(failure["log"], log);
+    EXPECT_EQ(failure["error"], "[SQLite]unknown database dbo (1)");
+    EXPECT_TRUE(recorded(failure["recordId"])) << failure;
+    EXPECT_TRUE(failed.err.ends_with("orvel-updater-cli: error: upgrading Pelsa, step TCapability (" +
+                                     (dir.path() / "summary.db").string() + "): [SQLite]unknown database dbo (1)\n"))
+        << failed.err;
+}
+
+// The program's Persian sentences reach a terminal between left-to-right
+// marks, so that the full stop written first stands at the sentence's end
+// for a reader; a pipe gets them byte for byte.  (`script` gives the
+// program a terminal.)
+TEST_F(CliWithRecords, PersianSentencesOnATerminalAreWrappedInDirectionMarks) {
+    const std::string mark = "\xE2\x80\x8E";
+    const std::string db = sqlite("marks.db");
+    const struct {
+        Strings arguments;
+        std::string sentence;
+    } cases[] = {
+        {{"exec", "--odbc", db, "--sql", "create table T(ID integer)"}, std::string(kQuerySucceededMessage)},
+        {{"upgrade", "--product", "Brivo", "--odbc", db}, std::string(kRunSucceededMessage)},
+    };
+    for (const auto& c : cases) {
+        std::string command;
+        for (const auto& argument : c.arguments) command += " '" + argument + "'";
+        const std::string line = "script -qec \"" + std::string(ORVEL_CLI_PATH) + command + " 2>/dev/null\" /dev/null";
+        FILE* pipe = popen(line.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string shown;
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) shown.append(buffer, n);
+        pclose(pipe);
+        EXPECT_NE(shown.find(mark + c.sentence + mark + "\r\n"), std::string::npos) << shown;
+        std::filesystem::remove(dir.path() / "marks.db");
+
+        const auto piped = RunCli(c.arguments);
+        EXPECT_NE(piped.out.find(c.sentence + "\n"), std::string::npos) << piped.out;
+        EXPECT_EQ(piped.out.find(mark), std::string::npos) << piped.out;
+        std::filesystem::remove(dir.path() / "marks.db");
+    }
 }
 
 TEST_F(CliWithRecords, AFolderThatCannotBeWrittenCostsOneWarningLine) {
@@ -187,7 +342,14 @@ TEST_F(CliWithRecords, AFolderThatCannotBeWrittenCostsOneWarningLine) {
         std::filesystem::remove(dir.path() / "unrecorded.db");
         const auto unrecorded = RunCli(command);
         EXPECT_EQ(unrecorded.exitCode, 0) << command.front() << unrecorded.err;
-        EXPECT_EQ(unrecorded.out, recorded.out) << command.front();
+        // The same output, but for an upgrade's summary line, which names
+        // the record and the seconds taken.
+        const auto beforeSummary = [](const std::string& out) { return out.substr(0, out.find(" upgraded: ")); };
+        EXPECT_EQ(beforeSummary(unrecorded.out), beforeSummary(recorded.out)) << command.front();
+        if (command.front() == "upgrade") {
+            EXPECT_NE(recorded.out.find("; record "), std::string::npos) << recorded.out;
+            EXPECT_NE(unrecorded.out.find("; no record kept; "), std::string::npos) << unrecorded.out;
+        }
         EXPECT_EQ(countOf(unrecorded.err, "warning"), 1) << unrecorded.err;
         EXPECT_EQ(countOf(unrecorded.err, "\n"), countOf(recorded.err, "\n") + 1) << unrecorded.err;
     }

@@ -1,7 +1,8 @@
 // What the live suites that drive orvel-updater-cli against a server share:
 // reading the catalogue as `snapshot` lists it, the catalogue `plan`
-// predicts, the statements of a `--log` file as `plan` lists them, and a run
-// started and left going until its log shows so many statements answered.
+// predicts, the statements of a `--log` file as `plan` lists them, a run
+// started and left going until its log shows so many statements answered,
+// and the message of the error the program reported.
 #pragma once
 
 #include <algorithm>
@@ -67,6 +68,18 @@ inline std::unique_ptr<CliProcess> StartUntilLogged(const std::vector<std::strin
     while (LineCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return run;
+}
+
+// The message of the error on standard error `err`: what follows
+// "orvel-updater-cli: error: <doing> (<place>): " to the end; empty when
+// there is no error line.
+inline std::string ErrorMessage(const std::string& err) {
+    const auto line = err.find("orvel-updater-cli: error: ");
+    if (line == std::string::npos) return {};
+    const auto message = err.find("): ", line);
+    std::string text = err.substr(message == std::string::npos ? line : message + 3);
+    while (text.ends_with('\n')) text.pop_back();
+    return text;
 }
 
 }  // namespace orvel::test
