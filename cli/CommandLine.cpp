@@ -26,6 +26,9 @@
 #include "cli/Drift.h"
 #include "cli/PlanSummary.h"
 #include "cli/Records.h"
+#include "cli/UpgradeLog.h"
+#include "upgrade/RunTarget.h"
+#include "upgrade/StopSignals.h"
 #include "query/QueryRunner.h"
 #include "database/ConnectionText.h"
 #include "database/Utf8Path.h"
@@ -190,25 +193,25 @@ void addUpgradeGuardOptions(CLI::App& upgrade, UpgradeGuards& guards) {
                      "report on standard error)");
 }
 
-int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, CatalogueReads reads,
+int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const CatalogueReadsOption& reads,
                    const UpgradeGuards& guards) {
     if (guards.wholeSteps && o.kind != "sqlserver")
         throw UsageError("--whole-steps runs steps as transactions of SQL Server; it cannot be used with --kind " +
                          o.kind);
     std::ofstream logOut;
-    if (!logFile.empty()) {
-        logOut.open(PathFromUtf8(logFile), std::ios::binary);
-        if (!logOut) throw UsageError("cannot write the log file \"" + logFile + "\"");
-    }
+    if (!logFile.empty()) logOut = OpenUpgradeLog(logFile);
+    const auto logLine = [&logOut](const nlohmann::ordered_json& line) {
+        if (logOut.is_open()) logOut << JsonLine(line) << std::flush;
+    };
     OdbcDatabase odbc;
     std::optional<SafetyCopyingDatabase> copying;
     if (guards.safetyCopy()) {
         copying.emplace(odbc, guards.safetyCopyFolder);
         // The copy is named on standard error and, before the statements,
-        // as the first line of the log.
-        copying->onMade = [&logOut](const SafetyCopy& copy) {
+        // in the log.
+        copying->onMade = [&logLine](const SafetyCopy& copy) {
             WriteStderr("orvel-updater-cli: " + DescribeSafetyCopy(copy) + "\n");
-            if (logOut.is_open()) logOut << JsonLine(SafetyCopyJson(copy)) << std::flush;
+            logLine(SafetyCopyJson(copy));
         };
     }
     Database& connection = copying ? static_cast<Database&>(*copying) : odbc;
@@ -217,18 +220,31 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
     const RunRecords records = CommandLineRecords();
-    RunDriver driver(connection, progress, registry, options, &records, reads);
+    RunDriver driver(connection, progress, registry, options, &records, reads.reads());
     driver.setWholeSteps(guards.wholeSteps);
     if (copying)
         driver.onConnectionOpened = [&copying](RecordWriter& record) {
             if (copying->made()) record.note(SafetyCopyJson(*copying->made()));
         };
     driver.checkFirst = guards.checkFirst;
+    const UpgradeLogOptions logOptions{
+        reads.word, guards.checkFirst,
+        guards.safetyCopy() ? std::optional(guards.safetyCopyFolder) : std::nullopt, guards.wholeSteps};
+    driver.onRecordStarted = [&](const RecordWriter& record, const RecordHeader& header) {
+        logLine(RunLogLine(record, header, logOptions));
+    };
+    // Named before the first statement, on standard error and in the log.
+    driver.onTargetKnown = [&logLine](const RunTarget& target) {
+        WriteStderr(RunTargetSentence(target) + "\n");
+        logLine(RunTargetJson(target));
+    };
     int step = 0;
     const int stepCount = StepCount(o.product);
     driver.onStepStarted = [&](const std::string&) { display.stepStarted(++step, stepCount); };
     if (logOut.is_open())
         driver.onStatementSent = [&logOut](const StatementRecord& record) { logOut << ToLogLine(record) << std::flush; };
+    // Ctrl-C and SIGTERM stop the run cleanly for as long as it lasts.
+    const StopSignalListener signals([&driver](StopCause cause) { driver.requestStop(cause); });
     try {
         const bool connected = ConnectAsOptionsSay(
             o, [&](const std::string& odbcString) { driver.RunWithConnectionText(o.product, odbcString); },
@@ -241,6 +257,10 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
         display.finish();
         WriteStderr(FormatCheckTable(e.report()));
         return kRefusalExpected;
+    } catch (const RunInterrupted& e) {
+        display.finish();
+        WriteStderr(std::string(e.what()) + "\n");
+        return ExitCodeFor(e.cause());
     } catch (...) {
         display.finish();
         throw;
@@ -336,7 +356,9 @@ int RunCommandLine(std::vector<std::string> arguments) {
     CatalogueReadsOption upgradeReads;
     auto* upgrade = app.add_subcommand("upgrade", "Upgrade a product database");
     addConnectionOptions(*upgrade, upgradeOptions, true);
-    upgrade->add_option("--log", logFile, "Write every statement sent as JSON lines to this file");
+    upgrade->add_option("--log", logFile,
+                        "Append every statement sent, as JSON lines, to this file; each run begins with a line "
+                        "naming it (record, time, product, server and database, options)");
     addCatalogueReadsOption(*upgrade, upgradeReads);
     UpgradeGuards upgradeGuards;
     addUpgradeGuardOptions(*upgrade, upgradeGuards);
@@ -379,35 +401,42 @@ int RunCommandLine(std::vector<std::string> arguments) {
         TakeGivenOdbc(o);
         requireKnownProduct(o.product);
     };
+    // ... for a command that connects with it.
+    const auto givenToConnect = [&given](ConnectionOptions& o) {
+        given(o);
+        RefuseChoicesTheOdbcStringCannotServe(o);
+    };
     try {
         if (products->parsed()) return commandProducts();
         if (connectionText->parsed()) {
-            given(textOptions);
+            givenToConnect(textOptions);
             return commandConnectionText(textOptions, odbcString, showPassword);
         }
         if (plan->parsed()) {
             given(planOptions.source.connection);
+            if (planOptions.source.isLive()) RefuseChoicesTheOdbcStringCannotServe(planOptions.source.connection);
             return commandPlan(planOptions);
         }
         if (snapshot->parsed()) {
-            given(snapshotOptions);
+            givenToConnect(snapshotOptions);
             requireProductOrOdbc(snapshotOptions);
             return commandSnapshot(snapshotOptions);
         }
         if (drift->parsed()) {
             given(driftOptions.connection);
+            if (driftOptions.isLive()) RefuseChoicesTheOdbcStringCannotServe(driftOptions.connection);
             return commandDrift(driftOptions, driftFormat);
         }
         if (check->parsed()) {
-            given(checkOptions);
+            givenToConnect(checkOptions);
             return commandCheck(checkOptions, checkFormat);
         }
         if (upgrade->parsed()) {
-            given(upgradeOptions);
-            return commandUpgrade(upgradeOptions, logFile, upgradeReads.reads(), upgradeGuards);
+            givenToConnect(upgradeOptions);
+            return commandUpgrade(upgradeOptions, logFile, upgradeReads, upgradeGuards);
         }
         if (exec->parsed()) {
-            given(execOptions);
+            givenToConnect(execOptions);
             requireProductOrOdbc(execOptions);
             return commandExec(execOptions, sql, sqlFile);
         }
