@@ -86,7 +86,9 @@ void TakeGivenOdbc(ConnectionOptions& o) {
 }
 
 void RefuseChoicesTheOdbcStringCannotServe(const ConnectionOptions& o) {
-    const std::string advice = o.odbcFromEnvironment ? "unset ORVEL_ODBC to use the choices" : "leave out --odbc";
+    const std::string advice = o.odbcFromEnvironment
+                                   ? "unset ORVEL_ODBC to use the choices"
+                                   : "leave out --kind access, or give a string that names the Access file";
     if (!o.odbc.empty() && o.kind == "oracle")
         throw UsageError("--kind oracle cannot be used with an ODBC string" +
                          std::string(o.odbcFromEnvironment ? " (ORVEL_ODBC is set)" : "") +

@@ -30,6 +30,12 @@ inline std::string WithoutDurations(const std::string& log) {
     return std::regex_replace(log, duration, "}");
 }
 
+// The last line of a program's output (its error, as the ErrorBox shows it).
+inline std::string LastLine(std::string text) {
+    while (text.ends_with('\n')) text.pop_back();
+    return text.substr(text.rfind('\n') + 1);  // from the start when there is one line
+}
+
 // How many lines the file holds now.
 inline int LineCount(const std::filesystem::path& file) {
     const std::string text = FileText(file);

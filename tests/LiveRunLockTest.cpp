@@ -47,10 +47,6 @@ struct DrivenRun {
     std::vector<StatementRecord> sent;
 };
 
-std::string lastLine(std::string text) {
-    while (text.ends_with('\n')) text.pop_back();
-    return text.substr(text.rfind('\n') + 1);
-}
 
 TEST(LiveRunLock, ASecondRunAtManyMomentsOfTheFirstIsRefusedAndTheFirstCompletes) {
     ORVEL_SKIP_WITHOUT_LIVE_SERVER();
@@ -63,7 +59,7 @@ TEST(LiveRunLock, ASecondRunAtManyMomentsOfTheFirstIsRefusedAndTheFirstCompletes
     Strings refusedAt, notRefused;
     const auto startSecond = [&](const std::string& moment) {
         const auto second = RunCli(Strings{"upgrade", "--product", "Tamrix2", "--odbc", odbc, "--log", secondLog.string()});
-        if (second.exitCode == 1 && lastLine(second.err).starts_with("Another upgrade of this database is running"))
+        if (second.exitCode == 1 && test::LastLine(second.err).starts_with("Another upgrade of this database is running"))
             refusedAt.push_back(moment);
         else
             notRefused.push_back(moment + " (exit " + std::to_string(second.exitCode) + "): " + second.err);

@@ -59,11 +59,6 @@ TEST_P(LiveUpgrade, TwoRunsOnAnEmptyDatabaseSendWhatPlanPredictsAndEndAsPredicte
 INSTANTIATE_TEST_SUITE_P(Products, LiveUpgrade, testing::Values("Pelsa", "Mornale", "Zorbex", "Kestin", "Tamrix2"),
                          [](const auto& info) { return std::string(info.param); });
 
-// The last line the program wrote to stderr: its error, as the ErrorBox shows it.
-std::string lastLine(std::string err) {
-    if (err.ends_with('\n')) err.pop_back();
-    return err.substr(err.rfind('\n') + 1);  // from the start when there is one line
-}
 
 // The office-automation run (181 statements, no reconnect point) started on
 // `odbc` and left running until its log shows `statements` answered.
@@ -97,7 +92,7 @@ TEST(LiveDroppedConnection, EndsTheRunWithTheDriversMessageAndTheNextRunComplete
     const auto interrupted = run.wait();
     EXPECT_EQ(interrupted.exitCode, 1) << interrupted.err;
     // The last line is the driver's own message, as the error box shows it.
-    const std::string message = lastLine(interrupted.err);
+    const std::string message = test::LastLine(interrupted.err);
     EXPECT_TRUE(message.starts_with("[")) << interrupted.err;
     std::cout << "the interrupted run ended with: " << message << '\n';
     EXPECT_EQ(interrupted.err.find("\xD9\x85\xD9\x88\xD9\x81\xD9\x82"), std::string::npos)  // "موفق": no success message
@@ -129,7 +124,7 @@ TEST(LiveRunLock, ASecondUpgradeWhileTheFirstRunsIsRefusedAtOnceAndTheFirstCompl
     ASSERT_EQ(kill(first->pid(), SIGCONT), 0);
 
     EXPECT_EQ(second.exitCode, 1) << second.err;
-    const std::string message = lastLine(second.err);
+    const std::string message = test::LastLine(second.err);
     EXPECT_TRUE(message.starts_with("Another upgrade of this database is running")) << second.err;
     EXPECT_TRUE(message.ends_with("Start this upgrade again when that one has ended.")) << second.err;
     std::cout << "the second run was refused with: " << message << '\n';

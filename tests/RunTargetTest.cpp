@@ -41,6 +41,31 @@ private:
 
 const ServerIdentity kSqlServer2014{"Microsoft SQL Server", "12.00.2000"};
 
+// A driver of the office-automation run on `db`, each step sending one
+// statement, with records of its own.
+struct PelsaRun {
+    explicit PelsaRun(Database& db) : progress(display), driver(db, progress, stepsSendingOne(), options, &records) {}
+
+    static const StepRegistry& stepsSendingOne() {
+        static const StepRegistry registry = [] {
+            StepRegistry steps;
+            for (const auto& entry : StepListFor("Pelsa"))
+                if (!entry.isReconnectPoint())
+                    steps.add(std::string(entry.step), [](SchemaOperations& schema) { schema.database().execute("x"); });
+            return steps;
+        }();
+        return registry;
+    }
+    Strings recordLines() const { return test::ReadLines(records.fileOf(records.list().front().id).value()); }
+
+    test::TempDir dir;
+    RunRecords records{dir.path(), "orvel-test"};
+    FixedOptions options;
+    test::RecordingDisplay display;
+    Progress progress;
+    RunDriver driver;
+};
+
 TEST(RunTarget, TheReleaseOfASqlServerVersion) {
     const struct {
         const char* version;
@@ -134,20 +159,11 @@ TEST(RunTarget, ARunOnASystemDatabaseIsRefusedBeforeAnythingIsSent) {
     };
     for (const auto& c : cases) {
         ReportingSession db(kSqlServer2014, c.current, c.sessions);
-        test::TempDir dir;
-        RunRecords records(dir.path(), "orvel-test");
-        FixedOptions options;
-        test::RecordingDisplay display;
-        Progress progress(display);
-        StepRegistry registry;
-        for (const auto& entry : StepListFor("Pelsa"))
-            if (!entry.isReconnectPoint())
-                registry.add(std::string(entry.step), [](SchemaOperations& schema) { schema.database().execute("x"); });
-        RunDriver driver(db, progress, registry, options, &records);
+        PelsaRun run(db);
         bool named = false;
-        driver.onTargetKnown = [&named](const RunTarget&) { named = true; };
+        run.driver.onTargetKnown = [&named](const RunTarget&) { named = true; };
         try {
-            driver.RunWithConnectionText("Pelsa", c.connectionText);
+            run.driver.RunWithConnectionText("Pelsa", c.connectionText);
             ADD_FAILURE() << c.what << ": not refused";
         } catch (const SystemDatabaseRefused& e) {
             const std::string message = e.what();
@@ -159,7 +175,7 @@ TEST(RunTarget, ARunOnASystemDatabaseIsRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(db.isOpen(), !c.sessions) << c.what;
         EXPECT_TRUE(db.statements().empty()) << c.what;
         EXPECT_FALSE(named) << c.what;
-        const Strings lines = test::ReadLines(records.fileOf(records.list().front().id).value());
+        const Strings lines = run.recordLines();
         EXPECT_NE(lines.back().find(std::string("\"stoppedIn\":\"") + c.stoppedIn + "\""), std::string::npos)
             << c.what << ": " << lines.back();
     }
@@ -167,24 +183,15 @@ TEST(RunTarget, ARunOnASystemDatabaseIsRefusedBeforeAnythingIsSent) {
 
 TEST(RunTarget, ARunNamesItsTargetInTheRecordBeforeItsFirstStatement) {
     ReportingSession db(kSqlServer2014, "Pelsa");
-    test::TempDir dir;
-    RunRecords records(dir.path(), "orvel-test");
-    FixedOptions options;
-    test::RecordingDisplay display;
-    Progress progress(display);
-    StepRegistry registry;
+    PelsaRun run(db);
     Strings events;
-    for (const auto& entry : StepListFor("Pelsa"))
-        if (!entry.isReconnectPoint())
-            registry.add(std::string(entry.step), [](SchemaOperations& schema) { schema.database().execute("x"); });
-    RunDriver driver(db, progress, registry, options, &records);
-    driver.onTargetKnown = [&events](const RunTarget& target) { events.push_back(RunTargetSentence(target)); };
-    driver.onStatementSent = [&events](const StatementRecord& statement) { events.push_back(statement.sql); };
-    driver.RunWithConnectionText("Pelsa", "Driver={X};Server=s;Database=Pelsa");
+    run.driver.onTargetKnown = [&events](const RunTarget& target) { events.push_back(RunTargetSentence(target)); };
+    run.driver.onStatementSent = [&events](const StatementRecord& statement) { events.push_back(statement.sql); };
+    run.driver.RunWithConnectionText("Pelsa", "Driver={X};Server=s;Database=Pelsa");
     ASSERT_FALSE(events.empty());
     EXPECT_TRUE(events.front().starts_with("This run changes the database \"Pelsa\" on the server \"s\""))
         << events.front();
-    const Strings lines = test::ReadLines(records.fileOf(records.list().front().id).value());
+    const Strings lines = run.recordLines();
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[1], R"({"note":"run lock taken"})");
     EXPECT_EQ(lines[2],
