@@ -511,5 +511,28 @@ TEST(RunDriverStop, StopsBeforeTheNextStatementAndSaysInWhichStep) {
     }
 }
 
+// A stop while the run's connection opens (a safety copy's backup under
+// way, cancelled) ends the run as interrupted before anything is sent.
+TEST(RunDriverStop, WhileTheConnectionOpensEndsTheRunWithNothingSent) {
+    LockedRun run;
+    run.session.onNextOpen = [&run] {
+        run.running->requestStop(StopCause::Interrupt);
+        throw DatabaseError("OdbcError", "[FreeTDS][SQL Server]Operation was cancelled");
+    };
+    try {
+        run.run();
+        FAIL() << "not stopped";
+    } catch (const RunInterrupted& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "The upgrade was stopped by an interrupt (Ctrl-C, SIGINT) (opening the connection). Nothing was "
+                  "sent; the database is as it was.");
+    }
+    EXPECT_TRUE(run.logged.empty());
+    EXPECT_EQ(run.locks.holder, nullptr);
+    const Strings lines = run.recordLines();
+    EXPECT_TRUE(mentions(lines.back(), R"("result":"interrupted","stoppedIn":"opening the connection","by":"SIGINT")"))
+        << lines.back();
+}
+
 }  // namespace
 }  // namespace orvel

@@ -15,7 +15,7 @@ RecordWriter startRecord(const RunRecords* records, const RecordHeader& header) 
 
 std::optional<RecordWriter> OpenRecorded(Database& db, ConnectionSettings& settings, const RunOptions& options,
                                          RecordKind kind, const RunRecords* records,
-                                         const BeforeOpening& beforeOpening) {
+                                         const Opening& opening) {
     RecordHeader header{kind, std::string(ProductIdForEntry(options.productEntry)), options, "", false};
     try {
         if (!settings.Prepare(options)) return std::nullopt;
@@ -24,15 +24,17 @@ std::optional<RecordWriter> OpenRecorded(Database& db, ConnectionSettings& setti
         throw;
     }
     header.connectionText = settings.ConnectionText();
-    return OpenRecorded(db, header, records, beforeOpening);
+    return OpenRecorded(db, header, records, opening);
 }
 
 RecordWriter OpenRecorded(Database& db, const RecordHeader& header, const RunRecords* records,
-                          const BeforeOpening& beforeOpening) {
+                          const Opening& opening) {
     RecordWriter record = startRecord(records, header);
     try {
-        if (beforeOpening) beforeOpening(record, header);
-        OpenConnection(db, header.connectionText);
+        if (opening)
+            opening(record, header);
+        else
+            OpenConnection(db, header.connectionText);
     } catch (const std::exception& e) {
         record.failed(e, kStageOpening);
         throw;

@@ -22,19 +22,21 @@ namespace orvel {
 inline constexpr const char* kStageSettings = "connection settings";
 inline constexpr const char* kStageOpening = "opening the connection";
 
-// Called once the record has started and before the connection opens (a
-// run takes its lock there); what it throws is written to the record as a
-// failure in opening the connection and passed on.
-using BeforeOpening = std::function<void(RecordWriter& record, const RecordHeader& header)>;
+// How the connection of an attempt is opened once its record has started;
+// the default closes `db` when open and opens it with the header's text.
+// A run takes its lock here first.  What it throws is written to the
+// record as a failure in opening the connection (unless it has ended the
+// record itself) and passed on.
+using Opening = std::function<void(RecordWriter& record, const RecordHeader& header)>;
 
 // The connection built from the choices by `settings`; nothing when the
 // attempt was aborted.  `records` may be null (no records kept).
 std::optional<RecordWriter> OpenRecorded(Database& db, ConnectionSettings& settings, const RunOptions& options,
                                          RecordKind kind, const RunRecords* records,
-                                         const BeforeOpening& beforeOpening = {});
+                                         const Opening& opening = {});
 
 // The connection text of `header`, used as it is.
 RecordWriter OpenRecorded(Database& db, const RecordHeader& header, const RunRecords* records,
-                          const BeforeOpening& beforeOpening = {});
+                          const Opening& opening = {});
 
 }  // namespace orvel

@@ -25,8 +25,9 @@ public:
 };
 
 std::string InterruptedMessage(StopCause cause, const std::string& where,
-                               const std::optional<std::string>& rolledBackStep) {
+                               const std::optional<std::string>& rolledBackStep, bool nothingSent) {
     std::string message = fmt::format("The upgrade was stopped by {} {}.", StopCauseText(cause), where);
+    if (nothingSent) return message + " Nothing was sent; the database is as it was.";
     if (rolledBackStep)
         return message + fmt::format(" The step \"{}\" was rolled back: its tables are as they were before it.",
                                      *rolledBackStep);
@@ -50,8 +51,8 @@ RefusalExpectedError::RefusalExpectedError(CheckReport report)
     : std::runtime_error(RefusalExpectedMessage(report)), report_(std::move(report)) {}
 
 RunInterrupted::RunInterrupted(StopCause cause, const std::string& where,
-                               const std::optional<std::string>& rolledBackStep)
-    : std::runtime_error(InterruptedMessage(cause, where, rolledBackStep)), cause_(cause) {}
+                               const std::optional<std::string>& rolledBackStep, bool nothingSent)
+    : std::runtime_error(InterruptedMessage(cause, where, rolledBackStep, nothingSent)), cause_(cause) {}
 
 RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
                      const RunRecords* records, CatalogueReads reads)
@@ -83,7 +84,7 @@ struct LockGivenBack {
 
 void RunDriver::BitBtn2Click(ConnectionSettings& settings) {
     const LockGivenBack givenBack{lock_};
-    auto record = OpenRecorded(db_, settings, options_.options(), RecordKind::Run, records_, lockBeforeOpening());
+    auto record = OpenRecorded(db_, settings, options_.options(), RecordKind::Run, records_, lockedOpening());
     if (!record) return;
     runRecorded(*record, settings.ProductId(), settings.ConnectionText());
 }
@@ -91,19 +92,29 @@ void RunDriver::BitBtn2Click(ConnectionSettings& settings) {
 void RunDriver::RunWithConnectionText(const std::string& productId, const std::string& connectionText) {
     const LockGivenBack givenBack{lock_};
     RecordWriter record = OpenRecorded(db_, {RecordKind::Run, productId, options_.options(), connectionText, true},
-                                       records_, lockBeforeOpening());
+                                       records_, lockedOpening());
     runRecorded(record, productId, connectionText);
 }
 
-BeforeOpening RunDriver::lockBeforeOpening() {
+Opening RunDriver::lockedOpening() {
     return [this](RecordWriter& record, const RecordHeader& header) {
         if (onRecordStarted) onRecordStarted(record, header);
-        lock_ = std::make_unique<RunLock>(db_);
-        // The lock's session is the run's first contact with the server:
-        // a system database is refused there, before anything is sent.
-        if (const Database* session = lock_->openSession(header.connectionText))
-            RefuseSystemDatabase(*session, header.connectionText);
-        record.note(lock_->take());
+        stage_ = kStageOpening;
+        inStep_ = false;
+        try {
+            lock_ = std::make_unique<RunLock>(db_);
+            // The lock's session is the run's first contact with the server:
+            // a system database is refused there, before anything is sent.
+            if (const Database* session = lock_->openSession(header.connectionText))
+                RefuseSystemDatabase(*session, header.connectionText);
+            record.note(lock_->take());
+            OpenConnection(db_, header.connectionText);
+        } catch (const std::exception&) {
+            // A stop asked for while the connection opened (a safety copy
+            // being made, its backup cancelled) ends the run as interrupted.
+            if (stopCause_.load() != StopCause::None) throw interrupted(record);
+            throw;
+        }
     };
 }
 
@@ -120,7 +131,7 @@ void RunDriver::stopWhenAsked() const {
 RunInterrupted RunDriver::interrupted(RecordWriter& record) const {
     const StopCause cause = stopCause_.load();
     const std::string where = inStep_ ? fmt::format("in the step \"{}\"", stage_) : "(" + stage_ + ")";
-    RunInterrupted stopped(cause, where, rolledBackStep_);
+    RunInterrupted stopped(cause, where, rolledBackStep_, stage_ == kStageOpening);
     record.interrupted(StopCauseName(cause), stage_, stopped.what());
     return stopped;
 }

@@ -93,8 +93,10 @@ private:
 class RunInterrupted : public std::runtime_error {
 public:
     // `where`: "in the step \"S\"" or the stage it stopped in;
-    // `rolledBackStep`: the step rolled back, if any.
-    RunInterrupted(StopCause cause, const std::string& where, const std::optional<std::string>& rolledBackStep);
+    // `rolledBackStep`: the step rolled back, if any; `nothingSent`: it
+    // stopped while its connection opened.
+    RunInterrupted(StopCause cause, const std::string& where, const std::optional<std::string>& rolledBackStep,
+                   bool nothingSent = false);
     StopCause cause() const noexcept { return cause_; }
 
 private:
@@ -164,9 +166,9 @@ public:
 
 private:
     void checkEveryStepRegistered(const std::string& productId) const;
-    // What a recorded run does once its record has started: the lock on a
-    // session of its own, before the run's connection opens.
-    BeforeOpening lockBeforeOpening();
+    // How a recorded run opens once its record has started: the lock on a
+    // session of its own, then the run's connection.
+    Opening lockedOpening();
     void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
     // Throws when a stop was asked for; the run's record then says why.
     void stopWhenAsked() const;
