@@ -31,6 +31,9 @@
 #include "cli/Records.h"
 #include "cli/StatementAnswers.h"
 #include "cli/UpgradeResult.h"
+#include "cli/UpgradeLog.h"
+#include "upgrade/RunTarget.h"
+#include "upgrade/StopSignals.h"
 #include "query/QueryRunner.h"
 #include "database/ConnectionText.h"
 #include "database/Utf8Path.h"
@@ -222,15 +225,15 @@ void addUpgradeGuardOptions(CLI::App& upgrade, UpgradeGuards& guards) {
 // run that failed or was refused by the check, before the error is
 // reported).
 int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const std::string& format,
-                   CatalogueReads reads, const UpgradeGuards& guards, Activity& activity) {
+                   const CatalogueReadsOption& reads, const UpgradeGuards& guards, Activity& activity) {
     if (guards.wholeSteps && o.kind != "sqlserver")
         throw UsageError("--whole-steps runs steps as transactions of SQL Server; it cannot be used with --kind " +
                          o.kind);
     std::ofstream logOut;
-    if (!logFile.empty()) {
-        logOut.open(PathFromUtf8(logFile), std::ios::binary);
-        if (!logOut) throw UsageError("cannot write the log file \"" + logFile + "\"");
-    }
+    if (!logFile.empty()) logOut = OpenUpgradeLog(logFile);
+    const auto logLine = [&logOut](const nlohmann::ordered_json& line) {
+        if (logOut.is_open()) logOut << JsonLine(line) << std::flush;
+    };
     const auto started = std::chrono::steady_clock::now();
     UpgradeResult result{o.product, {}, "success", 0, 0, {}, logFile, std::nullopt};
     OdbcDatabase odbc;
@@ -238,10 +241,10 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const
     if (guards.safetyCopy()) {
         copying.emplace(odbc, guards.safetyCopyFolder);
         // The copy is named on standard error and, before the statements,
-        // as the first line of the log.
-        copying->onMade = [&logOut](const SafetyCopy& copy) {
+        // in the log.
+        copying->onMade = [&logLine](const SafetyCopy& copy) {
             WriteStderr(std::string(kProgramName) + ": " + DescribeSafetyCopy(copy) + "\n");
-            if (logOut.is_open()) logOut << JsonLine(SafetyCopyJson(copy)) << std::flush;
+            logLine(SafetyCopyJson(copy));
         };
     }
     Database& connection = copying ? static_cast<Database&>(*copying) : odbc;
@@ -250,7 +253,7 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const
     Progress progress(display);
     const StepRegistry registry = BuildStepRegistry();
     const RunRecords records = CommandLineRecords();
-    RunDriver driver(connection, progress, registry, options, &records, reads);
+    RunDriver driver(connection, progress, registry, options, &records, reads.reads());
     driver.setWholeSteps(guards.wholeSteps);
     const std::string upgrading = "upgrading " + o.product;
     driver.onConnectionOpened = [&](RecordWriter& record) {
@@ -260,6 +263,17 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const
         if (copying && copying->made()) record.note(SafetyCopyJson(*copying->made()));
     };
     driver.checkFirst = guards.checkFirst;
+    const UpgradeLogOptions logOptions{
+        reads.word, guards.checkFirst,
+        guards.safetyCopy() ? std::optional(guards.safetyCopyFolder) : std::nullopt, guards.wholeSteps};
+    driver.onRecordStarted = [&](const RecordWriter& record, const RecordHeader& header) {
+        logLine(RunLogLine(record, header, logOptions));
+    };
+    // Named before the first statement, on standard error and in the log.
+    driver.onTargetKnown = [&logLine](const RunTarget& target) {
+        WriteStderr(RunTargetSentence(target) + "\n");
+        logLine(RunTargetJson(target));
+    };
     int step = 0;
     const int stepCount = StepCount(o.product);
     driver.onStepStarted = [&](const std::string& name) {
@@ -279,6 +293,8 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const
         result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         if (json) WriteStdout(UpgradeResultJson(result).dump(2) + "\n");
     };
+    // Ctrl-C and SIGTERM stop the run cleanly for as long as it lasts.
+    const StopSignalListener signals([&driver](StopCause cause) { driver.requestStop(cause); });
     try {
         ConnectAsOptionsSay(
             o, activity, [&](const std::string& odbcString) { driver.RunWithConnectionText(o.product, odbcString); },
@@ -290,6 +306,10 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const
         ended("refusal expected", std::nullopt);
         WriteStderr(FormatCheckTable(e.report()));
         return kRefusalExpected;
+    } catch (const RunInterrupted& e) {
+        ended("interrupted", MaskPasswords(e.what()));
+        WriteStderr(ErrorLine(activity, e.what()));
+        return ExitCodeFor(e.cause());
     } catch (const AbortedError&) {
         display.finish();
         throw;
@@ -486,7 +506,9 @@ int RunCommandLine(std::vector<std::string> arguments) {
     CatalogueReadsOption upgradeReads;
     auto* upgrade = app.add_subcommand("upgrade", "Upgrade a product database");
     addConnectionOptions(*upgrade, upgradeOptions, true);
-    upgrade->add_option("--log", logFile, "Write every statement sent as JSON lines to this file");
+    upgrade->add_option("--log", logFile,
+                        "Append every statement sent, as JSON lines, to this file; each run begins with a line "
+                        "naming it (record, time, product, server and database, options)");
     addFormatOption(*upgrade, upgradeFormat, {"text", "json"});
     addCatalogueReadsOption(*upgrade, upgradeReads);
     UpgradeGuards upgradeGuards;
@@ -557,35 +579,42 @@ int RunCommandLine(std::vector<std::string> arguments) {
         o.product = KnownProduct(o.product);
     };
     Activity activity;
+    // ... for a command that connects with it.
+    const auto givenToConnect = [&given](ConnectionOptions& o) {
+        given(o);
+        RefuseChoicesTheOdbcStringCannotServe(o);
+    };
     try {
         if (products->parsed()) return commandProducts(productsFormat);
         if (connectionText->parsed()) {
-            given(textOptions);
+            givenToConnect(textOptions);
             return commandConnectionText(textOptions, odbcString, showPassword, activity);
         }
         if (plan->parsed()) {
             given(planOptions.source.connection);
+            if (planOptions.source.isLive()) RefuseChoicesTheOdbcStringCannotServe(planOptions.source.connection);
             return commandPlan(planOptions, activity);
         }
         if (snapshot->parsed()) {
-            given(snapshotOptions);
+            givenToConnect(snapshotOptions);
             requireProductOrOdbc(snapshotOptions);
             return commandSnapshot(snapshotOptions, activity);
         }
         if (drift->parsed()) {
             given(driftOptions.connection);
+            if (driftOptions.isLive()) RefuseChoicesTheOdbcStringCannotServe(driftOptions.connection);
             return commandDrift(driftOptions, driftFormat, activity);
         }
         if (check->parsed()) {
-            given(checkOptions);
+            givenToConnect(checkOptions);
             return commandCheck(checkOptions, checkFormat, activity);
         }
         if (upgrade->parsed()) {
-            given(upgradeOptions);
-            return commandUpgrade(upgradeOptions, logFile, upgradeFormat, upgradeReads.reads(), upgradeGuards, activity);
+            givenToConnect(upgradeOptions);
+            return commandUpgrade(upgradeOptions, logFile, upgradeFormat, upgradeReads, upgradeGuards, activity);
         }
         if (exec->parsed()) {
-            given(execOptions);
+            givenToConnect(execOptions);
             requireProductOrOdbc(execOptions);
             return commandExec(execOptions, sql, sqlFile, execFormat, activity);
         }

@@ -7,6 +7,7 @@
 
 #include "database/NameMatching.h"
 #include "products/Products.h"
+#include "database/ConnectionText.h"
 
 namespace orvel {
 
@@ -61,6 +62,7 @@ std::vector<CLI::Option*> addConnectionOptions(CLI::App& command, ConnectionOpti
         command.add_option("--settings-dir", o.settingsDir,
                            "Where ServerName.txt and RemoteConnections.json are read (default: beside the program)");
     o.placeOptions = {odbc, odbcFile, version, local, accessFile, settingsDir};
+    o.accessFileOption = accessFile;
     return {odbc, odbcFile, version, local, accessFile, settingsDir};
 }
 
@@ -77,7 +79,27 @@ void TakeGivenOdbc(ConnectionOptions& o) {
         return;
     }
     if (o.placeGiven()) return;
-    if (auto variable = EnvironmentText(kOdbcVariable)) o.odbc = *variable;
+    if (auto variable = EnvironmentText(kOdbcVariable)) {
+        o.odbc = *variable;
+        o.odbcFromEnvironment = !o.odbc.empty();
+    }
+}
+
+void RefuseChoicesTheOdbcStringCannotServe(const ConnectionOptions& o) {
+    const std::string advice = o.odbcFromEnvironment
+                                   ? "unset ORVEL_ODBC to use the choices"
+                                   : "leave out --kind access, or give a string that names the Access file";
+    if (!o.odbc.empty() && o.kind == "oracle")
+        throw UsageError("--kind oracle cannot be used with an ODBC string" +
+                         std::string(o.odbcFromEnvironment ? " (ORVEL_ODBC is set)" : "") +
+                         ": Oracle databases are not served");
+    if (!o.odbc.empty() && o.kind == "access" && !DescribeConnectionText(o.odbc).file)
+        throw UsageError("--kind access cannot be used with an ODBC string that names no Access file (DBQ=)" +
+                         std::string(o.odbcFromEnvironment ? " (ORVEL_ODBC is set)" : "") + ": " + advice);
+    const auto variable = EnvironmentText(kOdbcVariable);
+    if (o.odbc.empty() && o.accessFileOption && o.accessFileOption->count() > 0 && variable && !variable->empty())
+        throw UsageError("--access-file cannot be used while ORVEL_ODBC is set, which names another database: "
+                         "unset ORVEL_ODBC to use the Access file");
 }
 
 void requireProductOrOdbc(const ConnectionOptions& o) {

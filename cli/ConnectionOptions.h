@@ -38,6 +38,7 @@ inline constexpr const char* kOdbcVariable = "ORVEL_ODBC";
 struct ConnectionOptions {
     std::string product;
     std::string odbc;  // the ODBC string given, once TakeGivenOdbc has looked everywhere
+    bool odbcFromEnvironment = false;  // o.odbc came from ORVEL_ODBC
     std::string odbcFile;
     std::string kind = "sqlserver";
     std::string version = "2008";
@@ -47,6 +48,7 @@ struct ConnectionOptions {
     std::string settingsDir;
     // The options that say where the database is (set by addConnectionOptions).
     std::vector<const CLI::Option*> placeOptions;
+    const CLI::Option* accessFileOption = nullptr;
 
     RunOptions runOptions() const;
     // Whether any option that says where the database is was given.
@@ -64,6 +66,13 @@ std::vector<CLI::Option*> addConnectionOptions(CLI::App& command, ConnectionOpti
 // or else from ORVEL_ODBC when no option says where the database is.  An
 // unreadable file, or one whose first line is empty, is a usage error.
 void TakeGivenOdbc(ConnectionOptions& o);
+
+// Refuses, as a usage error, the choices an ODBC string cannot serve, so
+// that no run goes to the string's database as another kind and every
+// record holds the kind actually used: --kind oracle with any ODBC string,
+// --kind access with one that names no Access file (DBQ=), and
+// --access-file while ORVEL_ODBC is set (after TakeGivenOdbc).
+void RefuseChoicesTheOdbcStringCannotServe(const ConnectionOptions& o);
 
 // Refuses a connection without an ODBC string when no product names its
 // catalogue (after TakeGivenOdbc).

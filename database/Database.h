@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -130,6 +131,20 @@ public:
     // What the open database says it is; nothing when closed or when it does
     // not tell (the simulator).
     virtual std::optional<ServerIdentity> serverIdentity() const { return std::nullopt; }
+    // The database the open connection is in, as the server reports it (a
+    // connection text that names none lands in the login's default one);
+    // nothing when closed or when it does not tell.
+    virtual std::optional<std::string> currentDatabase() const { return std::nullopt; }
+    // A new, closed database of the same kind, to open a second session of
+    // its own on the same server (the run lock's); nothing when this
+    // implementation gives no such session (the simulator).
+    virtual std::unique_ptr<Database> newSession() const { return nullptr; }
+    // Asks the statement under way on this connection, if any, to stop.
+    // Called from another thread while the connection's own thread waits
+    // for the statement's answer; that statement then fails, or ends as
+    // usual when the server finishes it first.  Does nothing where nothing
+    // can be cancelled, and never throws.
+    virtual void cancel() noexcept {}
 
     // Tables and views of every schema, names only, in the provider's order.
     virtual std::vector<std::string> tableNames() = 0;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -223,9 +224,35 @@ private:
     bool connected_ = false;
 };
 
+// The statement under way on a connection, so that another thread can
+// cancel it; the lock keeps its handle from being freed during SQLCancel.
+class StatementInFlight {
+public:
+    void set(SQLHSTMT handle) noexcept {
+        const std::lock_guard lock(mutex_);
+        handle_ = handle;
+    }
+    void cancel() noexcept {
+        const std::lock_guard lock(mutex_);
+        // An answer that has already come is not undone: the driver then
+        // reports nothing to cancel, which changes nothing.
+        if (handle_ != SQL_NULL_HANDLE) SQLCancel(handle_);
+    }
+
+private:
+    std::mutex mutex_;
+    SQLHSTMT handle_ = SQL_NULL_HANDLE;
+};
+
 class Statement : public Handle<SQL_HANDLE_STMT> {
 public:
-    explicit Statement(const Connection& connection) : Handle(SQL_HANDLE_DBC, connection.get()) {}
+    Statement(const Connection& connection, StatementInFlight& inFlight)
+        : Handle(SQL_HANDLE_DBC, connection.get()), inFlight_(inFlight) {
+        inFlight_.set(get());
+    }
+    ~Statement() { inFlight_.set(SQL_NULL_HANDLE); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
 
     // Executes and drains every result, so that an error of a later
     // statement of a batch is raised.  SQL_NO_DATA is success: some drivers
@@ -341,6 +368,9 @@ public:
         }
         return toUtf8(all.data(), all.size());
     }
+
+private:
+    StatementInFlight& inFlight_;
 };
 
 // The connection the catalogue is read through; the statement paths are
@@ -369,6 +399,7 @@ std::optional<std::string> environmentValue(const char* name) {
 
 struct OdbcDatabase::Handles {
     Environment environment;
+    StatementInFlight inFlight;
     std::optional<Connection> connection;
     // The driver's escape for "_" and "%" in catalogue search patterns;
     // empty when it has none.
@@ -398,12 +429,27 @@ std::optional<ServerIdentity> OdbcDatabase::serverIdentity() const {
     return handles_->identity;
 }
 
+std::optional<std::string> OdbcDatabase::currentDatabase() const {
+    if (!isOpen()) return std::nullopt;
+    SQLWCHAR name[256] = {};
+    SQLINTEGER length = 0;
+    if (!succeeded(SQLGetConnectAttrW(handles_->connection->get(), SQL_ATTR_CURRENT_CATALOG, name,
+                                      static_cast<SQLINTEGER>(sizeof name), &length)) ||
+        length <= 0)
+        return std::nullopt;
+    return toUtf8(name, std::min<std::size_t>(static_cast<std::size_t>(length) / sizeof(SQLWCHAR), std::size(name) - 1));
+}
+
+std::unique_ptr<Database> OdbcDatabase::newSession() const { return std::make_unique<OdbcDatabase>(); }
+
+void OdbcDatabase::cancel() noexcept { handles_->inFlight.cancel(); }
+
 void OdbcDatabase::close() { handles_->connection.reset(); }
 
 bool OdbcDatabase::isOpen() const { return handles_->connection.has_value(); }
 
 std::optional<std::vector<ListedObject>> OdbcDatabase::listedObjects() {
-    Statement statement(openConnection(handles_->connection));
+    Statement statement(openConnection(handles_->connection), handles_->inFlight);
     // No blank after the comma: some drivers then drop the views.
     WideText types("TABLE,VIEW");
     statement.check(SQLTablesW(statement.get(), nullptr, 0, nullptr, 0, nullptr, 0, types.data(),
@@ -434,7 +480,7 @@ CatalogueListing OdbcDatabase::readCatalogue() {
     std::unordered_map<std::string, Rows> rowsOf;  // by folded name
     bool everyColumnRead = true;
     try {
-        Statement statement(openConnection(handles_->connection));
+        Statement statement(openConnection(handles_->connection), handles_->inFlight);
         WideText everyName("%");
         statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, everyName.data(),
                                     static_cast<SQLSMALLINT>(everyName.length()), nullptr, 0),
@@ -485,7 +531,7 @@ std::vector<std::string> OdbcDatabase::columnNames(const std::string& table) {
         if (!escape.empty() && (c == '_' || c == '%' || escape == std::string_view(&c, 1))) pattern += escape;
         pattern += c;
     }
-    Statement statement(openConnection(handles_->connection));
+    Statement statement(openConnection(handles_->connection), handles_->inFlight);
     WideText name(pattern);
     statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, name.data(),
                                 static_cast<SQLSMALLINT>(name.length()), nullptr, 0),
@@ -502,13 +548,13 @@ std::vector<std::string> OdbcDatabase::columnNames(const std::string& table) {
 }
 
 void OdbcDatabase::doExecute(const std::string& sql) {
-    Statement statement(*handles_->connection);
+    Statement statement(*handles_->connection, handles_->inFlight);
     WideText text(sql);
     statement.executeAndDrain(text);
 }
 
 void OdbcDatabase::doExecuteAnswered(const std::string& sql, const AnswerReceiver& answered) {
-    Statement statement(*handles_->connection);
+    Statement statement(*handles_->connection, handles_->inFlight);
     WideText text(sql);
     statement.executeAnswering(text, answered);
 }
@@ -519,7 +565,7 @@ void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& para
         values.push_back(&ParameterValue(parameters, name));
         return std::string("?");
     });
-    Statement statement(*handles_->connection);
+    Statement statement(*handles_->connection, handles_->inFlight);
     // The bound buffers must stay where they are until the statement ran.
     std::vector<WideText> buffers;
     buffers.reserve(values.size());
@@ -538,7 +584,7 @@ void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& para
 }
 
 std::vector<ResultSet> OdbcDatabase::doReadResults(const std::string& sql) {
-    Statement statement(*handles_->connection);
+    Statement statement(*handles_->connection, handles_->inFlight);
     WideText text(sql);
     return statement.readAll(text);
 }

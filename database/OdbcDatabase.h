@@ -24,6 +24,12 @@ public:
     bool isOpen() const override;
     // SQL_DBMS_NAME and SQL_DBMS_VER, as the driver answered when it opened.
     std::optional<ServerIdentity> serverIdentity() const override;
+    // SQL_ATTR_CURRENT_CATALOG, as the driver keeps it.
+    std::optional<std::string> currentDatabase() const override;
+    // Another OdbcDatabase, with an environment of its own.
+    std::unique_ptr<Database> newSession() const override;
+    // SQLCancel on the statement under way, from any thread.
+    void cancel() noexcept override;
 
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;

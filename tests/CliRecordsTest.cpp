@@ -8,6 +8,7 @@
 
 #include "CliRunner.h"
 #include "upgrade/Messages.h"
+#include "upgrade/RunRecords.h"
 #include "database/OdbcConnectionString.h"
 #include "database/OdbcDatabase.h"
 
@@ -81,6 +82,93 @@ TEST_F(CliWithRecords, AnOdbcStringFromTheEnvironmentOrAFileLosesToAnExplicitOne
             }
             EXPECT_EQ(made, std::string(name) == c.database) << c.what << ": " << name;
         }
+    }
+}
+
+// An ODBC string serves the database it names: with ORVEL_ODBC set, the
+// choices that name another kind of database are refused before anything
+// opens or is recorded, and a run on the variable's database is recorded
+// as the kind it is.
+TEST_F(CliWithRecords, ChoicesAnOdbcStringCannotServeAreUsageErrors) {
+    const std::string mdb = (dir.path() / "office.mdb").string();
+    const struct {
+        const char* what;
+        bool environment;
+        Strings arguments;
+        int exitCode;
+        const char* says;  // on standard error; "" for nothing in particular
+    } cases[] = {
+        {"Access with the variable", true, {"upgrade", "--product", "Pelsa", "--kind", "access"}, 2,
+         "--kind access cannot be used with an ODBC string that names no Access file (DBQ=) (ORVEL_ODBC is set): "
+         "unset ORVEL_ODBC to use the choices"},
+        {"an Access file with the variable", true,
+         {"upgrade", "--product", "Pelsa", "--kind", "access", "--access-file", mdb}, 2,
+         "--access-file cannot be used while ORVEL_ODBC is set"},
+        {"Oracle with the variable", true, {"upgrade", "--product", "Pelsa", "--kind", "oracle"}, 2,
+         "--kind oracle cannot be used with an ODBC string (ORVEL_ODBC is set)"},
+        {"Oracle with --odbc", false,
+         {"upgrade", "--product", "Pelsa", "--kind", "oracle", "--odbc", sqlite("environment.db")}, 2,
+         "--kind oracle cannot be used with an ODBC string: Oracle databases are not served"},
+        {"check for Access with the variable", true, {"check", "--product", "Pelsa", "--kind", "access"}, 2,
+         "--kind access"},
+        {"exec for Oracle with the variable", true, {"exec", "--kind", "oracle", "--sql", "select 1"}, 2,
+         "--kind oracle"},
+        {"a plan for Access reads no database", true, {"plan", "--product", "Pelsa", "--access", "--summary"}, 0,
+         ""},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dir.path() / "environment.db");
+        ScopedEnvironment odbc("ORVEL_ODBC", c.environment ? std::optional(sqlite("environment.db")) : std::nullopt);
+        const auto result = RunCli(c.arguments);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.what << "\n" << result.err;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << c.what << "\n" << result.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "environment.db")) << c.what << ": a database was opened";
+        EXPECT_FALSE(std::filesystem::exists(recordsFolder())) << c.what << ": a record was written";
+    }
+
+    ScopedEnvironment odbc("ORVEL_ODBC", sqlite("environment.db"));
+    ASSERT_EQ(RunCli({"upgrade", "--product", "Brivo"}).exitCode, 0);
+    const auto header = nlohmann::json::parse(test::ReadLines(std::filesystem::directory_iterator(recordsFolder())->path()).front());
+    EXPECT_EQ(header["databaseKind"], "SQL Server");
+    EXPECT_EQ(header["connectionText"], "given");
+}
+
+// `--log` appends: what the file held stays, and each run begins with a
+// line naming it (its record, time, product, server and database, options).
+TEST_F(CliWithRecords, UpgradeAppendsToItsLogAndEachRunBeginsWithALineNamingIt) {
+    const std::string db = sqlite("logged.db");
+    const auto log = dir.path() / "upgrade.jsonl";
+    dir.write("upgrade.jsonl", "a line written before\n");
+    const Strings runs[] = {
+        {"upgrade", "--product", "Brivo", "--odbc", db, "--log", log.string()},
+        {"upgrade", "--product", "Brivo", "--odbc", db, "--log", log.string(), "--catalogue-reads",
+         "every-operation"},
+    };
+    for (const auto& arguments : runs) ASSERT_EQ(RunCli(arguments).exitCode, 0);
+
+    const auto lines = test::ReadLines(log);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "a line written before");
+    std::vector<nlohmann::json> runLines;
+    for (const auto& line : lines)
+        if (line.starts_with(R"({"run":)")) runLines.push_back(nlohmann::json::parse(line)["run"]);
+    ASSERT_EQ(runLines.size(), 2u) << test::FileText(log);
+    EXPECT_TRUE(lines[1].starts_with(R"({"run":)")) << lines[1];
+    const auto kept = RunRecords(recordsFolder(), "").list();
+    ASSERT_EQ(kept.size(), 2u);
+    for (std::size_t i = 0; i < runLines.size(); ++i) {
+        const auto& run = runLines[i];
+        // Records are listed newest first.
+        EXPECT_EQ(run["record"], kept[kept.size() - 1 - i].id) << run;
+        EXPECT_EQ(run["start"], kept[kept.size() - 1 - i].start) << run;
+        EXPECT_EQ(run["product"], "Brivo");
+        EXPECT_EQ(run["server"], nullptr);
+        EXPECT_EQ(run["database"], (dir.path() / "logged.db").string());
+        EXPECT_EQ(run["options"]["databaseKind"], "SQL Server");
+        EXPECT_EQ(run["options"]["connectionText"], "given");
+        EXPECT_EQ(run["options"]["catalogueReads"], i == 0 ? "once" : "every-operation");
+        EXPECT_EQ(run["options"]["wholeSteps"], false);
+        EXPECT_EQ(run["options"]["safetyCopy"], false);
     }
 }
 
@@ -159,14 +247,20 @@ TEST_F(CliWithRecords, UpgradeAndExecAreRecordedListedAndShown) {
     const auto shown = RunCli({"records", "show", *run});
     EXPECT_EQ(shown.exitCode, 0);
     EXPECT_EQ(shown.out, fileText(recordsFolder() / (*run + ".jsonl")));
-    // The run lock's note (a SQLite file gives none), then the statement
-    // lines, which are the --log lines.
+    // The run lock's note (a SQLite file gives none), the target, then the
+    // statement lines; the log holds the run's own line, then the same
+    // target and statement lines.
     const auto lines = test::ReadLines(recordsFolder() / (*run + ".jsonl"));
-    ASSERT_EQ(lines.size(), 4u) << shown.out;
+    ASSERT_EQ(lines.size(), 5u) << shown.out;
     EXPECT_EQ(lines[1],
               R"({"note":"no run lock: the database (SQLite) gives no application lock; the run goes on without one"})");
-    EXPECT_EQ(lines[2] + "\n", fileText(log));
-    const auto result = nlohmann::json::parse(lines[3]);
+    EXPECT_TRUE(lines[2].starts_with(R"({"target":{"product":"Pelsa","server":null,)")) << lines[2];
+    const auto logged = test::ReadLines(log);
+    ASSERT_EQ(logged.size(), 3u) << fileText(log);
+    EXPECT_EQ(nlohmann::json::parse(logged[0])["run"]["record"], *run);
+    EXPECT_EQ(logged[1], lines[2]);
+    EXPECT_EQ(logged[2], lines[3]);
+    const auto result = nlohmann::json::parse(lines[4]);
     EXPECT_EQ(result["stoppedIn"], "TCapability");
     EXPECT_EQ(result["message"], "[SQLite]unknown database dbo (1)");
 
@@ -281,13 +375,19 @@ TEST_F(CliWithRecords, AnUpgradeEndsWithItsSummaryOrItsResultAsJson) {
     EXPECT_EQ(result["log"], nullptr);
 
     // SQLite knows no schema dbo: the run's first statement is refused.
-    const auto failed = RunCli({"upgrade", "--product", "Pelsa", "--odbc", db, "--log", log, "--format", "json"});
+    // The log names the run and its target before the one statement sent.
+    const std::string failedLog = (dir.path() / "failed.jsonl").string();
+    const auto failed = RunCli({"upgrade", "--product", "Pelsa", "--odbc", db, "--log", failedLog, "--format", "json"});
     EXPECT_EQ(failed.exitCode, 1);
     const auto failure = nlohmann::json::parse(failed.out);
     EXPECT_EQ(failure["result"], "failed");
     EXPECT_EQ(failure["statements"], 1);
-    EXPECT_EQ(failure["statements"], test::ReadLines(log).size());
-    EXPECT_EQ(failure["log"], log);
+    const auto logged = test::ReadLines(failedLog);
+    const auto statementsLogged = std::count_if(logged.begin(), logged.end(), [](const std::string& line) {
+        return nlohmann::json::parse(line).contains("sql");
+    });
+    EXPECT_EQ(failure["statements"], statementsLogged);
+    EXPECT_EQ(failure["log"], failedLog);
     EXPECT_EQ(failure["error"], "[SQLite]unknown database dbo (1)");
     EXPECT_TRUE(recorded(failure["recordId"])) << failure;
     EXPECT_TRUE(failed.err.ends_with("orvel-updater-cli: error: upgrading Pelsa, step TCapability (" +

@@ -95,7 +95,7 @@ TEST(LiveCliOutput, AnUpgradeCountsItsProgressInStepsAndEndsWithItsSummary) {
     EXPECT_EQ(result["database"], placeOf(odbc));
     EXPECT_EQ(result["result"], "success");
     EXPECT_EQ(result["statements"], 181);
-    EXPECT_EQ(test::LineCount(log), 181);
+    EXPECT_EQ(test::StatementCount(log), 181);
     EXPECT_EQ(result["log"], log.string());
     EXPECT_TRUE(std::filesystem::exists(UserRecordsFolder() / (result["recordId"].get<std::string>() + ".jsonl")))
         << result;

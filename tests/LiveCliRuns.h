@@ -2,7 +2,9 @@
 // reading the catalogue as `snapshot` lists it, the catalogue `plan`
 // predicts, the statements of a `--log` file as `plan` lists them, a run
 // started and left going until its log shows so many statements answered,
-// and the message of the error the program reported.
+// and the message of the error the program reported.  (A `--log` file also
+// holds a line naming each run, and the lines of its target and safety copy;
+// only the statement lines begin {"step":.)
 #pragma once
 
 #include <algorithm>
@@ -29,10 +31,30 @@ inline std::string WithoutDurations(const std::string& log) {
     return std::regex_replace(log, duration, "}");
 }
 
-// How many lines (statements, for a `--log` file) the file holds now.
+// The last line of a program's output (its error, as the ErrorBox shows it).
+inline std::string LastLine(std::string text) {
+    while (text.ends_with('\n')) text.pop_back();
+    return text.substr(text.rfind('\n') + 1);  // from the start when there is one line
+}
+
+// How many lines the file holds now.
 inline int LineCount(const std::filesystem::path& file) {
     const std::string text = FileText(file);
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The statement lines of a `--log` file, each with its line feed.
+inline std::string LoggedStatements(const std::filesystem::path& log) {
+    std::string statements;
+    for (const auto& line : ReadLines(log))
+        if (line.starts_with("{\"step\":")) statements += line + "\n";
+    return statements;
+}
+
+// How many statements a `--log` file shows answered now.
+inline int StatementCount(const std::filesystem::path& log) {
+    const std::string statements = LoggedStatements(log);
+    return static_cast<int>(std::count(statements.begin(), statements.end(), '\n'));
 }
 
 // The catalogue of the live database, read by `snapshot`.
@@ -65,7 +87,7 @@ inline std::unique_ptr<CliProcess> StartUntilLogged(const std::vector<std::strin
                                                     const std::filesystem::path& log, int statements) {
     auto run = std::make_unique<CliProcess>(arguments);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (LineCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
+    while (StatementCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return run;
 }

@@ -218,15 +218,14 @@ std::vector<std::string> ScratchDatabase::sessions() const {
 }
 
 void ScratchDatabase::endSessions() const {
-    const auto ids = sessions();
-    if (ids.empty()) return;
-    ServerSession admin(server_);
-    for (const auto& id : ids) {
-        try {
-            admin.run("KILL " + id);
-        } catch (const DatabaseError&) {
-            // It ended on its own between the listing and the KILL.
-        }
+    for (const auto& id : sessions()) endSession(id);
+}
+
+void ScratchDatabase::endSession(const std::string& id) const {
+    try {
+        ServerSession(server_).run("KILL " + id);
+    } catch (const DatabaseError&) {
+        // It ended on its own between the listing and the KILL.
     }
 }
 

@@ -49,6 +49,8 @@ public:
     std::vector<std::string> sessions() const;
     // Ends every session connected to this database, as a server operator would.
     void endSessions() const;
+    // Ends the session `id` (as sessions() lists it).
+    void endSession(const std::string& id) const;
 
 private:
     std::string server_;
