@@ -31,6 +31,11 @@ namespace orvel {
 namespace {
 
 static_assert(sizeof(SQLWCHAR) == 2, "the adapter expects UTF-16 SQLWCHAR (Windows, unixODBC)");
+// The driver manager's lengths and counts are as wide as a pointer (4 bytes
+// in 32-bit programs, 8 in 64-bit ones); ODBC headers configured for another
+// processor would have it write past them.
+static_assert(sizeof(SQLLEN) == sizeof(void*) && sizeof(SQLULEN) == sizeof(void*),
+              "the ODBC headers do not match this processor's SQLLEN");
 
 constexpr const char* kErrorClass = "OdbcError";
 
