@@ -59,7 +59,7 @@ orvel_enable_i386_programs() {
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
   if [ ! -e "$orvel_binfmt/register" ] &&
       ! "${sudo[@]}" mount -t binfmt_misc binfmt_misc "$orvel_binfmt" 2>/dev/null; then
-    orvel_i386_unavailable="binfmt_misc cannot be mounted at $orvel_binfmt (a container without the privilege?)"
+    orvel_i386_unavailable="binfmt_misc cannot be mounted at $orvel_binfmt (it needs root, and in a container the privilege to mount)"
     return 1
   fi
   if ! grep -qx enabled "$orvel_binfmt/status" 2>/dev/null; then
