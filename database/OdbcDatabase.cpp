@@ -32,8 +32,16 @@ namespace orvel {
 namespace {
 
 static_assert(sizeof(SQLWCHAR) == 2, "the adapter expects UTF-16 SQLWCHAR (Windows, unixODBC)");
+// The driver manager's lengths and counts are as wide as a pointer (4 bytes
+// in 32-bit programs, 8 in 64-bit ones); ODBC headers configured for another
+// processor would have it write past them.
+static_assert(sizeof(SQLLEN) == sizeof(void*) && sizeof(SQLULEN) == sizeof(void*),
+              "the ODBC headers do not match this processor's SQLLEN");
 
 constexpr const char* kErrorClass = "OdbcError";
+
+// The longest nvarchar(n), in UTF-16 units.
+constexpr std::size_t kLongestWideVarchar = 4000;
 
 // ---- UTF-8 <-> UTF-16 ------------------------------------------------------
 
@@ -573,8 +581,13 @@ void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& para
     for (std::size_t i = 0; i < values.size(); ++i) {
         auto& buffer = buffers.emplace_back(*values[i]);
         lengths[i] = static_cast<SQLLEN>(buffer.length() * sizeof(SQLWCHAR));
+        // A text longer than the longest nvarchar(n) goes as a long text
+        // (nvarchar(max)): bound as a plain one, a driver may declare it
+        // nvarchar(4000), and the server then keeps its first 4,000
+        // characters without an error.
+        const SQLSMALLINT type = buffer.length() > kLongestWideVarchar ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
         statement.check(SQLBindParameter(statement.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                                         SQL_C_WCHAR, SQL_WVARCHAR, std::max<SQLULEN>(buffer.length(), 1), 0,
+                                         SQL_C_WCHAR, type, std::max<SQLULEN>(buffer.length(), 1), 0,
                                          buffer.data(), lengths[i] + static_cast<SQLLEN>(sizeof(SQLWCHAR)),
                                          &lengths[i]),
                         "SQLBindParameter");
