@@ -129,8 +129,20 @@ int commandPlan(PlanOptions& o) {
 // now are accepted; sends nothing but reads.
 int commandCheck(const ConnectionOptions& o, const std::string& format) {
     OdbcDatabase db;
+    std::string connectionText;
     try {
-        if (!openDatabase(db, o)) return kAborted;
+        const bool connected = ConnectAsOptionsSay(
+            o,
+            [&](const std::string& odbc) {
+                connectionText = odbc;
+                db.open(odbc);
+            },
+            [&](ConnectionSettings& settings) {
+                if (!settings.Connect(db, o.runOptions())) return false;
+                connectionText = settings.ConnectionText();
+                return true;
+            });
+        if (!connected) return kAborted;
     } catch (const DatabaseError& e) {
         throw DatabaseError(e.errorClass(), std::string("Cannot connect to the database: ") + e.what(), e.sqlState(),
                             e.nativeCode());
@@ -138,14 +150,17 @@ int commandCheck(const ConnectionOptions& o, const std::string& format) {
     FixedOptions options(o.runOptions());
     int reads = 0;
     const auto started = std::chrono::steady_clock::now();
-    const CheckReport report = CheckRun(db, o.product, options, &reads);
+    CheckReport report = CheckRun(db, o.product, options, &reads);
     db.close();
+    const ConnectionTarget target = DescribeConnectionText(connectionText);
+    report.server = target.server.value_or(target.file ? "" : "(local)");
+    report.database = target.catalog.value_or(target.file.value_or(""));
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     WriteStderr(fmt::format("asked the database {} time(s) in {} ms, the catalogue reading included\n", reads,
                             elapsed.count()));
     WriteStdout(format == "json" ? FormatCheckJson(report) : FormatCheckTable(report));
-    return report.refusals.empty() ? kSuccess : kRefusalExpected;
+    return CheckExitCode(report);
 }
 
 int commandSnapshot(const ConnectionOptions& o) {
@@ -224,6 +239,16 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, Catal
             if (copying->made()) record.note(SafetyCopyJson(*copying->made()));
         };
     driver.checkFirst = guards.checkFirst;
+    // What the check foresees besides refusals goes to standard error
+    // before the first statement; a foreseen refusal stops the run (exit 5,
+    // the whole report).
+    driver.onChecked = [&display](const CheckReport& report) {
+        if (report.refusals.empty() && (!report.warnings.empty() || !report.notJudged.empty())) {
+            display.finish();
+            WriteStderr(FormatCheckNotes(report));
+        }
+        return false;
+    };
     int step = 0;
     const int stepCount = StepCount(o.product);
     driver.onStepStarted = [&](const std::string&) { display.stepStarted(++step, stepCount); };

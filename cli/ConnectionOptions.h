@@ -32,7 +32,8 @@ class Option;
 
 namespace orvel {
 
-enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3, kDriftFound = 4, kRefusalExpected = 5 };
+enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3, kDriftFound = 4, kRefusalExpected = 5,
+               kNotJudged = 6 };
 
 inline constexpr const char* kOdbcVariable = "ORVEL_ODBC";
 

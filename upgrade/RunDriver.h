@@ -104,10 +104,13 @@ public:
     // Each step in one transaction, committed at its end (SQL Server only).
     void setWholeSteps(bool whole) noexcept { wholeSteps_ = whole; }
 
-    // When set, a recorded run first checks the database (reads only) and
-    // throws RefusalExpectedError, sending nothing, when a statement is
-    // expected to be refused.
+    // When set, a recorded run first checks the database (reads only, on
+    // the run's own catalogue reading) before it sends anything, writes the
+    // report to the record and hands it to onChecked.  When a statement is
+    // expected to be refused the run goes on only if onChecked says so;
+    // otherwise it throws RefusalExpectedError, nothing sent.
     bool checkFirst = false;
+    std::function<bool(const CheckReport& report)> onChecked;
 
     SchemaOperations& schema() noexcept { return schema_; }
 
@@ -115,6 +118,7 @@ private:
     void checkEveryStepRegistered(const std::string& productId) const;
     void takeRunLock(RunLock& lock);
     void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
+    void checkBeforeFirstStatement(const std::string& productId);
     // What explains the refusal of the statement last refused; empty when
     // nothing does or the questions cannot be asked.
     std::string explainRefused() noexcept;
