@@ -32,6 +32,8 @@ nlohmann::ordered_json CheckReportJson(const CheckReport& report) {
     for (const auto& r : report.refusals)
         json["refusals"].push_back({{"step", OrNull(r.step)},
                                     {"statement", r.statement},
+                                    {"table", r.table},
+                                    {"column", r.column},
                                     {"rule", r.rule},
                                     {"error", r.error},
                                     {"reason", r.reason},

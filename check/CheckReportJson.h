@@ -2,7 +2,7 @@
 // of a run that checked first.
 //
 // {"product", "server", "database", "serverVersion", "refusals": [{"step",
-// "statement", "rule", "error", "reason", "rowsAtFault", "examples":
+// "statement", "table", "column", "rule", "error", "reason", "rowsAtFault", "examples":
 // [{"key": {...}, "value"}], "advice"}], "notJudged": [{"step",
 // "statement", "rule", "reason", "rows", "examples", "advice"}],
 // "warnings": [{"step", "statement", "what", "rows"}]}, with "rowsNotAsked"

@@ -285,86 +285,91 @@ const std::vector<CheckRule>& Rows() {
          kAdviceNotJudged},
         {"conversion", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"tinyint", "smallint", "int"}); }, R::TextValue,
-         "NOT {unknownChars} AND q_t LIKE N'%[^-+ 0-9]%'",
-         "{unknownChars} OR q_t IN (N'+', N'-') OR (q_t <> N'' AND q_t NOT LIKE N'%[^-+ 0-9]%' AND NOT {wholeShape})",
-         245, "values of {table}.{column} are no whole number, and this statement makes it {type}", kAdviceValues},
+         "{wholeRefusedCharacters}", "q_t <> N'' AND NOT ({wholeRefusedCharacters}) AND NOT {wholeShape}", 245, "values of {table}.{column} are no whole number, and this statement makes it {type}", kAdviceValues},
         {"conversion", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"bigint"}); }, R::TextValue,
-         "NOT {unknownChars} AND q_t LIKE N'%[^-+ 0-9]%'",
-         "{unknownChars} OR q_t IN (N'+', N'-') OR (q_t <> N'' AND q_t NOT LIKE N'%[^-+ 0-9]%' AND NOT {wholeShape})",
-         8114, "values of {table}.{column} are no whole number, and this statement makes it {type}", kAdviceValues},
+         "{wholeRefusedCharacters}", "q_t <> N'' AND NOT ({wholeRefusedCharacters}) AND NOT {wholeShape}", 8114, "values of {table}.{column} are no whole number, and this statement makes it {type}", kAdviceValues},
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"int"}); }, R::TextValue,
-         "{wholeShape} AND {wholeOutOfRange}", "{wholeShape} AND LEN(q_s) > 38 AND NOT {wholeOutOfRange}", 248,
+         "{wholeShape} AND {wholeOutOfRange}", "{wholeShape} AND q_l > 38 AND NOT {wholeOutOfRange}", 248,
          "values of {table}.{column} are whole numbers outside the range of {type}", kAdviceValues},
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"tinyint", "smallint"}); }, R::TextValue,
-         "{wholeShape} AND {wholeOutOfRange}", "{wholeShape} AND LEN(q_s) > 38 AND NOT {wholeOutOfRange}", 244,
+         "{wholeShape} AND {wholeOutOfRange}", "{wholeShape} AND q_l > 38 AND NOT {wholeOutOfRange}", 244,
          "values of {table}.{column} are whole numbers outside the range of {type}", kAdviceValues},
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"bigint"}); }, R::TextValue,
-         "{wholeShape} AND {wholeOutOfRange}", "{wholeShape} AND LEN(q_s) > 38 AND NOT {wholeOutOfRange}", 8114,
+         "{wholeShape} AND {wholeOutOfRange}", "{wholeShape} AND q_l > 38 AND NOT {wholeOutOfRange}", 8114,
          "values of {table}.{column} are whole numbers outside the range of {type}", kAdviceValues},
         {"conversion", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"decimal", "numeric"}); }, R::TextValue,
-         "NOT {unknownChars} AND (q_t = N'' OR q_t LIKE N'%[^-+. 0-9]%')",
-         "{unknownChars} OR (q_t <> N'' AND q_t NOT LIKE N'%[^-+. 0-9]%' AND NOT {exactShape})", 8114,
+         "q_t = N'' OR {exactRefusedCharacters}",
+         "q_t <> N'' AND NOT ({exactRefusedCharacters}) AND NOT {exactShape}", 8114,
          "values of {table}.{column} are no number {type} takes (an empty text is none)", kAdviceValues},
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"decimal", "numeric"}); }, R::TextValue,
-         "{exactShape} AND LEN(q_id) > {intDigits}",
-         "{exactShape} AND ((LEN(q_id) = {intDigits} AND q_id NOT LIKE N'%[^9]%' AND LEN(ISNULL(q_fp, N'')) > "
-         "{scale}) OR LEN(q_x) > 38)",
+         "{exactShape} AND {digitsBeforePoint} > {intDigits}",
+         "{exactShape} AND (({digitsBeforePoint} = {intDigits} AND SUBSTRING(q_x, q_n, {intDigits}) NOT LIKE "
+         "N'%[^9]%' AND q_p > 0 AND q_l - q_p > {scale}) OR q_l > 38) AND {digitsBeforePoint} <= {intDigits}",
          8115, "values of {table}.{column} have more than {intDigits} digits before the point, which {type} holds",
          kAdviceValues},
         {"conversion", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"float", "real", "double"}); }, R::TextValue,
-         "NOT {unknownChars} AND q_t LIKE N'%[^-+. 0-9eEdD]%'",
-         "{unknownChars} OR (q_t <> N'' AND q_t NOT LIKE N'%[^-+. 0-9eEdD]%' AND NOT {floatShape})", 8114,
+         "{floatRefusedCharacters}", "q_t <> N'' AND NOT ({floatRefusedCharacters}) AND NOT {floatShape}", 8114,
          "values of {table}.{column} are no number, and this statement makes it {type}", kAdviceValues},
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"float", "real", "double"}); }, R::TextValue,
-         "{floatShape} AND q_ex IS NULL AND LEN(q_id) >= {overDigits}",
-         "{floatShape} AND ((q_ex IS NULL AND LEN(q_id) = {overDigits} - 1) OR (q_ex IS NOT NULL AND (LEN(q_exd) > "
-         "{exponentDigits} OR LEN(q_id) > {digitsBeforeExponent})) OR (q_id = N'' AND PATINDEX(N'%[^0]%', "
-         "ISNULL(q_fp, N'') + N'x') > {fractionZeros}))",
+         "{floatShape} AND q_e = 0 AND {digitsBeforePoint} >= {overDigits}",
+         "{floatShape} AND ((q_e = 0 AND {digitsBeforePoint} = {overDigits} - 1) OR (q_e > 0 AND ({exponentLength} > "
+         "{exponentDigits} OR {digitsBeforePoint} > {digitsBeforeExponent})) OR (q_p > 0 AND q_n > q_p + "
+         "{fractionZeros} + 1))",
          8114, "values of {table}.{column} lie outside the range of {type}", kAdviceValues},
         {"conversion", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"money", "smallmoney"}); }, R::MoneyText,
-         "NOT {unknownChars} AND NOT ({currencySigns}) AND q_t LIKE N'%[^-+., 0-9$€]%'",
-         "{unknownChars} OR {currencySigns} OR (q_t <> N'' AND q_t NOT LIKE N'%[^-+., 0-9$€]%' AND NOT {exactShape})",
+         "{moneyRefusedCharacters}", "q_t <> N'' AND NOT ({moneyRefusedCharacters}) AND NOT {exactShape}",
          235, "values of {table}.{column} are no amount of money, and this statement makes it {type}", kAdviceValues},
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Converts(c, F::Text, {"money", "smallmoney"}); }, R::MoneyText,
-         "{exactShape} AND (LEN(q_id) > {largestDigits} OR (LEN(q_id) = {largestDigits} AND q_id > N'{largest}'))",
-         "{exactShape} AND (q_id = N'{largest}' OR LEN(q_x) > 38)", 8115,
+         "{exactShape} AND ({digitsBeforePoint} > {largestDigits} OR ({digitsBeforePoint} = {largestDigits} AND "
+         "SUBSTRING(q_x, q_n, {largestDigits}) > N'{largest}'))",
+         "{exactShape} AND (({digitsBeforePoint} = {largestDigits} AND SUBSTRING(q_x, q_n, {largestDigits}) = "
+         "N'{largest}') OR (q_l > 38 AND {digitsBeforePoint} <= {largestDigits}))",
+         8115,
          "values of {table}.{column} lie outside the range of {type}", kAdviceValues},
-        {"too-long", {K::AlterColumn}, R::Change,
-         [](const RuleContext& c) { return ShortensText(c) && !From(c).large; }, R::Rows, "LEN({c}) > {length}",
+        {"too-long", {K::AlterColumn}, R::Change, ShortensText, R::Rows, "{textLength} > {length}",
          "{trailingBlanks}", 8152, "values of {table}.{column} are longer than the {length} characters of {type}",
-         "Shorten these values of {table}.{column} to at most {length} characters, then check again."},
-        {"too-long", {K::AlterColumn}, R::Change, [](const RuleContext& c) { return ShortensText(c) && From(c).large; },
-         R::Rows, {}, "DATALENGTH({c}) > {largeLength}", 8152,
-         "values of {table}.{column} may be longer than the {length} characters of {type}",
          "Shorten these values of {table}.{column} to at most {length} characters, then check again."},
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Narrows(c, F::WholeNumber) && From(c).family == F::WholeNumber; },
          R::Rows, "{c} < -{smallest} OR {c} > {largest}", {}, 8115,
          "values of {table}.{column} lie outside the range of {type}", kAdviceValues},
+        // float, real, decimal and numeric become whole numbers truncated;
+        // money rounded, in a direction this check does not know.
         {"out-of-range", {K::AlterColumn}, R::Change,
          [](const RuleContext& c) { return Narrows(c, F::WholeNumber) && From(c).family == F::Approximate; }, R::Rows,
-         "{c} <= -{smallestPlusOne} OR {c} >= {largestPlusOne}",
-         "({c} > {largest} AND {c} < {largestPlusOne}) OR ({c} < -{smallest} AND {c} > -{smallestPlusOne})", 232,
+         "{c} <= -{smallestPlusOne} OR {c} >= {largestPlusOne}", {}, 232,
          "values of {table}.{column} lie outside the range of {type}", kAdviceValues},
         {"out-of-range", {K::AlterColumn}, R::Change,
-         [](const RuleContext& c) {
-             return Narrows(c, F::WholeNumber) && (From(c).family == F::ExactNumber || From(c).family == F::Money);
-         },
-         R::Rows, "{c} <= -{smallestPlusOne} OR {c} >= {largestPlusOne}",
+         [](const RuleContext& c) { return Narrows(c, F::WholeNumber) && From(c).family == F::ExactNumber; }, R::Rows,
+         "{c} <= -{smallestPlusOne} OR {c} >= {largestPlusOne}", {}, 8115,
+         "values of {table}.{column} lie outside the range of {type}", kAdviceValues},
+        {"out-of-range", {K::AlterColumn}, R::Change,
+         [](const RuleContext& c) { return Narrows(c, F::WholeNumber) && From(c).family == F::Money; }, R::Rows,
+         "{c} <= -{smallestPlusOne} OR {c} >= {largestPlusOne}",
          "({c} > {largest} AND {c} < {largestPlusOne}) OR ({c} < -{smallest} AND {c} > -{smallestPlusOne})", 8115,
          "values of {table}.{column} lie outside the range of {type}", kAdviceValues},
+        // Numbers become decimal and numeric rounded to the new scale.
         {"out-of-range", {K::AlterColumn}, R::Change,
-         [](const RuleContext& c) { return Narrows(c, F::ExactNumber) && To(c).precision - To(c).scale < 38; },
+         [](const RuleContext& c) {
+             return Narrows(c, F::ExactNumber) && From(c).family != F::Approximate && To(c).precision - To(c).scale < 38;
+         },
+         R::Rows, "{c} >= {roundingLimit} OR {c} <= -{roundingLimit}", {}, 8115,
+         "values of {table}.{column} have more than {intDigits} digits before the point, which {type} holds",
+         kAdviceValues},
+        {"out-of-range", {K::AlterColumn}, R::Change,
+         [](const RuleContext& c) {
+             return Narrows(c, F::ExactNumber) && From(c).family == F::Approximate && To(c).precision - To(c).scale < 38;
+         },
          R::Rows, "{c} >= {limit} OR {c} <= -{limit}",
          "({c} > {largestExact} AND {c} < {limit}) OR ({c} < -{largestExact} AND {c} > -{limit})", 8115,
          "values of {table}.{column} have more than {intDigits} digits before the point, which {type} holds",
@@ -514,39 +519,70 @@ std::map<std::string, std::string> RuleFields(const RuleContext& c, std::string_
     // Lengths of text.
     if (to.length) {
         f["length"] = std::to_string(*to.length);
-        f["largeLength"] = std::to_string(*to.length * (c.column && c.column->stored.unicode ? 2 : 1));
+        // text and ntext take no LEN: their first 4000 characters stand in.
+        const bool large = c.column && c.column->stored.large;
+        const std::string text = large ? "CAST(" + f["c"] + " AS nvarchar(4000))" : f["c"];
+        f["textLength"] = "LEN(" + text + ")";
         // Trailing blanks that LEN leaves out: whether the server keeps or
         // drops them when they do not fit is not known to this check.
         const bool variable = c.column && !c.column->stored.fixedLength;
         f["trailingBlanks"] =
-            variable ? fmt::format("LEN({0}) <= {1} AND LEN({0} + N'x') - 1 > {1}", f["c"], *to.length) : "";
+            variable ? fmt::format("LEN({0}) <= {1} AND LEN({0} + N'x') - 1 > {1}", text, *to.length) : "";
+        if (large && *to.length >= 4000) f["trailingBlanks"] = "LEN(" + text + " + N'x') - 1 >= 4000";
     }
-
     // The pieces of the text conditions, over the columns of the text taken
-    // apart: q_t the text without blanks around (binary collation), q_s
-    // without its sign, q_neg 1 for a minus, q_x the part before an
-    // exponent, q_ex the exponent with its sign, q_exd its digits, q_ip and
-    // q_fp the parts before and after the point, q_id q_ip without leading
-    // zeros (and commas, for money).
-    // Tab and line-break characters, and digits of other scripts (Arabic-Indic,
-    // Persian, full-width): what SQL Server makes of them in a number is
-    // not known to this check.
-    f["unknownChars"] =
-        "(q_t LIKE N'%[' + NCHAR(9) + NCHAR(10) + NCHAR(13) + NCHAR(1632) + N'-' + NCHAR(1641) + NCHAR(1776) + "
-        "N'-' + NCHAR(1785) + NCHAR(65296) + N'-' + NCHAR(65305) + N']%')";
+    // apart (RefusalQuestions.cpp, TextRows): q_t the text without blanks
+    // around, in a binary collation; q_x the same, for money without a
+    // leading $ or euro sign and its commas; q_s q_x without its sign; q_u 1
+    // when the text holds a character whose meaning in a number is not
+    // known (tab, line breaks, other scripts' digits, for money other
+    // currency signs); q_p the place of the first point, q_e of the first
+    // exponent letter, q_n of the first digit 1 to 9, q_l the length of q_x.
+    // The classes name ASCII characters only; what lies beyond ASCII is
+    // told by [^ -~] (any character outside the printable ASCII ones).
+    const auto refusedCharacters = [](std::string_view disallowedAscii, std::string_view text) {
+        return fmt::format("q_t LIKE N'%[{}]%' OR (q_u = 0 AND {} LIKE N'%[^ -~]%')", disallowedAscii, text);
+    };
+    // Allowed: blanks, signs and digits; for decimal also the point; for
+    // float also the exponent letters; for money also $, commas and the euro.
+    f["wholeRefusedCharacters"] = refusedCharacters("!-*,./:-~", "q_t");
+    f["exactRefusedCharacters"] = refusedCharacters("!-*,/:-~", "q_t");
+    f["floatRefusedCharacters"] = refusedCharacters("!-*,/:-CF-cf-~", "q_t") +
+                                  " OR q_t LIKE N'%.%.%' OR (q_t <> N'' AND q_t NOT LIKE N'%[^ ' + NCHAR(10) + NCHAR(13) + N']%')";
+    f["moneyRefusedCharacters"] = refusedCharacters("!-#%-*/:-~", "REPLACE(q_t, NCHAR(8364), N'')");
+    // The rows that plainly convert (plain digits, well inside the type, or
+    // an empty text where that converts): asked first, alone, so that the
+    // full conditions are asked only of a column holding anything else.
+    if (to.family == F::WholeNumber || to.family == F::Money) {
+        const auto range = RangeOf(to);
+        f["plain"] = fmt::format("q_t = N'' OR (q_t NOT LIKE N'%[^0-9]%' AND LEN(q_t) < {})", range->largest.size());
+    } else if (to.family == F::ExactNumber) {
+        f["plain"] = fmt::format("q_t <> N'' AND q_t NOT LIKE N'%[^0-9]%' AND LEN(q_t) <= {}", to.precision - to.scale);
+    } else {
+        f["plain"] = fmt::format(
+            "q_t = N'' OR (q_t NOT LIKE N'%[^.0-9]%' AND q_t NOT LIKE N'%.%.%' AND q_t LIKE N'%[0-9]%' AND q_t NOT "
+            "LIKE N'%.' AND LEN(q_t) < {})",
+            to.base == "real" ? 38 : 300);
+    }
     f["wholeShape"] = "(q_s <> N'' AND q_s NOT LIKE N'%[^0-9]%')";
-    f["exactShape"] =
-        "(q_ex IS NULL AND q_ip NOT LIKE N'%[^0-9]%' AND ISNULL(q_fp, N'0') NOT LIKE N'%[^0-9]%' AND "
-        "ISNULL(q_fp, N'0') <> N'' AND (q_ip <> N'' OR q_fp IS NOT NULL))";
-    f["floatShape"] =
-        "(q_ip NOT LIKE N'%[^0-9]%' AND ISNULL(q_fp, N'0') NOT LIKE N'%[^0-9]%' AND ISNULL(q_fp, N'0') <> N'' AND "
-        "(q_ip <> N'' OR q_fp IS NOT NULL) AND (q_ex IS NULL OR (q_exd <> N'' AND q_exd NOT LIKE N'%[^0-9]%')))";
-    // Currency signs other than $ and the euro: the money type takes many,
-    // and which ones this check does not know.
-    f["currencySigns"] =
-        "q_t LIKE N'%[' + NCHAR(162) + N'-' + NCHAR(165) + NCHAR(1547) + NCHAR(2546) + NCHAR(2547) + NCHAR(3647) + "
-        "NCHAR(6107) + NCHAR(8352) + N'-' + NCHAR(8363) + NCHAR(8365) + N'-' + NCHAR(8399) + NCHAR(65020) + "
-        "NCHAR(65129) + NCHAR(65284) + NCHAR(65504) + NCHAR(65505) + NCHAR(65509) + NCHAR(65510) + N']%'";
+    const auto decimalShape = [](std::string_view y) {
+        return fmt::format("{0} NOT LIKE N'%[^.0-9]%' AND {0} NOT LIKE N'%.%.%' AND {0} LIKE N'%[0-9]%' AND {0} NOT "
+                           "LIKE N'%.'",
+                           y);
+    };
+    f["exactShape"] = "(" + decimalShape("q_s") + ")";
+    const std::string mantissa = "LEFT(q_x, q_e - 1)", exponent = "SUBSTRING(q_x, q_e + 1, 4000)";
+    f["floatShape"] = fmt::format(
+        "((q_e = 0 AND {0}) OR (q_e > 0 AND (({1}) OR ({2} LIKE N'[-+]%' AND {3})) AND (({4} <> N'' AND {4} NOT "
+        "LIKE N'%[^0-9]%') OR ({4} LIKE N'[-+]_%' AND SUBSTRING({4}, 2, 4000) NOT LIKE N'%[^0-9]%'))))",
+        decimalShape("q_s"), decimalShape(mantissa), mantissa, decimalShape("SUBSTRING(" + mantissa + ", 2, 4000)"),
+        exponent);
+    f["exponentLength"] = "(q_l - q_e - CASE WHEN SUBSTRING(q_x, q_e + 1, 1) IN (N'+', N'-') THEN 1 ELSE 0 END)";
+    // The digits before the point (or the exponent), leading zeros left out.
+    const std::string beforePoint =
+        "CASE WHEN q_p > 0 AND (q_e = 0 OR q_p < q_e) THEN q_p - 1 WHEN q_e > 0 THEN q_e - 1 ELSE q_l END";
+    f["digitsBeforePoint"] =
+        fmt::format("(CASE WHEN q_n = 0 OR q_n > {0} THEN 0 ELSE {0} - q_n + 1 END)", beforePoint);
     const bool real = to.base == "real";
     f["overDigits"] = real ? "40" : "310";
     f["exponentDigits"] = real ? "1" : "2";
@@ -559,6 +595,8 @@ std::map<std::string, std::string> RuleFields(const RuleContext& c, std::string_
         f["largestExact"] = std::string(static_cast<std::size_t>(to.precision - to.scale), '9') +
                             (to.scale > 0 ? "." + std::string(static_cast<std::size_t>(to.scale), '9') : "");
         if (to.precision == to.scale) f["largestExact"] = "0." + std::string(static_cast<std::size_t>(to.scale), '9');
+        // The smallest value that rounds up past the largest: 999.995 for decimal(5,2).
+        f["roundingLimit"] = f["largestExact"] + (to.scale > 0 ? "5" : ".5");
     }
     if (const auto range = RangeOf(to)) {
         f["largest"] = range->largest;
@@ -567,10 +605,12 @@ std::map<std::string, std::string> RuleFields(const RuleContext& c, std::string_
         f["largestPlusOne"] = Digits(range->largest, 1);
         f["smallestPlusOne"] = Digits(range->smallest, 1);
         const auto side = [](const std::string& bound) {
-            return fmt::format("(LEN(q_id) > {0} OR (LEN(q_id) = {0} AND q_id > N'{1}'))", bound.size(), bound);
+            return fmt::format("(q_l - q_n + 1 > {0} OR (q_l - q_n + 1 = {0} AND SUBSTRING(q_x, q_n, {0}) > N'{1}'))",
+                               bound.size(), bound);
         };
-        f["wholeOutOfRange"] = fmt::format("((q_neg = 0 AND {}) OR (q_neg = 1 AND {}))", side(range->largest),
-                                           range->smallest == "0" ? "q_id <> N''" : side(range->smallest));
+        f["wholeOutOfRange"] = fmt::format("(q_n > 0 AND ((q_x NOT LIKE N'-%' AND {}) OR (q_x LIKE N'-%' AND {})))",
+                                           side(range->largest),
+                                           range->smallest == "0" ? "1 = 1" : side(range->smallest));
     }
     return f;
 }

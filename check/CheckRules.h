@@ -83,7 +83,8 @@ struct CheckRule {
         Catalogue,  // the catalogue alone: refused when it applies
         Always,     // refused whatever the rows hold (a key the change cannot keep)
         Rows,       // the table's rows: {c} is the column, {value} what an example shows
-        TextValue,  // the column's text taken apart (q_t, q_s, q_ip, q_fp, q_ex, q_exd, q_id below)
+        TextValue,  // the column's text taken apart (q_t, q_x, q_s, q_u, q_p, q_e, q_n, q_l: RuleFields);
+                    // asked only when rows hold more than plain numbers ({plain})
         MoneyText,  // as TextValue, after a leading currency sign and the commas
         Groups,     // groups of equal key values: {groups}, rows kept by {kept}
     };

@@ -36,22 +36,47 @@ void NotJudgedFor(const PlannedChanges& planned, const std::vector<std::size_t>&
     }
 }
 
-// Asks one table's question; when the server refuses the batch, asks each
-// probe alone, so that only what the refused questions were to judge is
-// left not judged.
+// Asks one table's counts and, where rows were found, their examples; when
+// the server refuses the counts, asks each probe alone, so that only what
+// the refused questions were to judge is left not judged.
+std::vector<ResultSet> AskCounts(Database& db, const TableQuestion& question, const std::string& countsSql,
+                                 const QuestionDialect& dialect, int& reads) {
+    ++reads;
+    std::vector<ResultSet> answers = db.readResults(countsSql);
+    if (answers.empty() || answers[0].rows.empty()) return answers;
+    // Columns of text holding more than plain numbers: their full counts
+    // join the first ones.
+    if (const std::string text = TextCountsSql(question, answers, dialect); !text.empty()) {
+        ++reads;
+        const std::vector<ResultSet> more = db.readResults(text);
+        if (!more.empty() && !more[0].rows.empty()) {
+            answers[0].columns.insert(answers[0].columns.end(), more[0].columns.begin(), more[0].columns.end());
+            answers[0].rows[0].insert(answers[0].rows[0].end(), more[0].rows[0].begin(), more[0].rows[0].end());
+        }
+    }
+    const std::string examples = ExamplesSql(question, answers, dialect);
+    if (examples.empty()) return answers;
+    try {
+        ++reads;
+        for (auto& set : db.readResults(examples)) answers.push_back(std::move(set));
+    } catch (const DatabaseError&) {
+        // The counts stand without their examples.
+    }
+    return answers;
+}
+
 void AskTable(Database& db, const PlannedChanges& planned, const TableQuestion& question,
               const QuestionDialect& dialect, CheckReport& report, int& reads) {
     try {
-        ++reads;
-        Evaluate(planned, question, db.readResults(question.sql), report);
+        Evaluate(planned, question, AskCounts(db, question, question.sql, dialect, reads), report);
         return;
     } catch (const DatabaseError&) {
     }
     TableQuestion warningsOnly = question;
     warningsOnly.probes.clear();
     try {
-        ++reads;
-        Evaluate(planned, warningsOnly, db.readResults(DataSql(warningsOnly, dialect)), report);
+        Evaluate(planned, warningsOnly, AskCounts(db, warningsOnly, DataSql(warningsOnly, dialect), dialect, reads),
+                 report);
     } catch (const DatabaseError&) {
     }
     for (const auto& probe : question.probes) {
@@ -59,13 +84,12 @@ void AskTable(Database& db, const PlannedChanges& planned, const TableQuestion& 
         one.probes = {probe};
         one.warnings.clear();
         try {
-            ++reads;
-            Evaluate(planned, one, db.readResults(DataSql(one, dialect)), report);
+            Evaluate(planned, one, AskCounts(db, one, DataSql(one, dialect), dialect, reads), report);
         } catch (const DatabaseError& e) {
-            const PlannedStatement& s = planned.statements[planned.changes[probe.change].index];
+            const std::size_t index = planned.changes[probe.change].index;
+            const PlannedStatement& s = planned.statements[index];
             report.notJudged.push_back(
-                {.statementIndex = planned.changes[probe.change].index, .step = s.step, .statement = s.sql,
-                 .rule = probe.rule,
+                {.statementIndex = index, .step = s.step, .statement = s.sql, .rule = probe.rule,
                  .reason = fmt::format("the server refused the question of this rule ({}): {}", probe.reason,
                                        e.what()),
                  .advice = "Ask a database administrator why the server refuses this read; the run itself is not "

@@ -14,10 +14,10 @@
 //      refuses what the catalogue alone tells: a missing table or column,
 //      a view or procedure where the run expects a table, the statement the
 //      simulated run stopped at.
-//   4. DataQuestions turns the rules (CheckRules.h) into one batch per table
-//      (a row of counts, then up to five example rows per condition) and
-//      Evaluate reads the answers into refusals, what could not be judged,
-//      and warnings.
+//   4. DataQuestions turns the rules (CheckRules.h) into one question per
+//      table (a row of counts, and only where rows were found, up to five
+//      example rows per condition) and Evaluate reads the answers into
+//      refusals, what could not be judged, and warnings.
 //
 // No question stops the check: the questions convert no value (text is
 // taken apart, numbers only compared) and name no column before the run
@@ -52,6 +52,7 @@ struct Refusal {
     std::size_t statementIndex = 0;  // its place in the plan
     std::optional<std::string> step;
     std::string statement;
+    std::string table, column;  // what the statement changes; column empty when none, "A, B" for a key
     std::string rule;    // a short name: "not-null", "conversion", ...
     long error = 0;      // SQL Server's error number; 0 when the check does not know it
     std::string reason;  // in plain words
@@ -158,12 +159,14 @@ CatalogueJudgement JudgeCatalogue(const PlannedChanges& planned, const Catalogue
 // What is asked of one table's rows for one rule.
 struct Probe {
     std::size_t change = 0;  // index into PlannedChanges::changes
+    const CheckRule* row = nullptr;  // the rule it asks
     std::string rule;
     long error = 0;
     std::string reason;
     std::string advice;
     CheckRule::Source source = CheckRule::Rows;
     std::string column;               // the column a TextValue or MoneyText source takes apart
+    std::string plain;                // TextValue, MoneyText: rows that plainly convert, asked first
     std::string refused;              // rows SQL Server refuses; empty: none
     std::string unsure;               // rows whose fate is not known; empty: none
     bool grouped = false;             // Groups: rows of every group of equal values that holds more than one
@@ -183,11 +186,21 @@ struct TableQuestion {
 std::vector<TableQuestion> DataQuestions(const PlannedChanges& planned, const CatalogueJudgement& judged,
                                          const Metadata& metadata, const QuestionDialect& dialect = {});
 
-// One batch asking `probes` (all of `question`'s when none given).
+// The counts of one table's question: the rows, then r<n> (refused) and
+// u<n> (not judged) of every probe over the table's rows, and c<n> for
+// every probe over text: the rows that are not plainly numbers.
 std::string DataSql(const TableQuestion& question, const QuestionDialect& dialect);
+// For the probes over text whose c<n> `counts` found rows, r<n> and u<n>,
+// in one pass over each column taken apart; empty when none found any.
+std::string TextCountsSql(const TableQuestion& question, const std::vector<ResultSet>& counts,
+                          const QuestionDialect& dialect);
+// Up to five example rows of every condition `counts` found rows for, one
+// result set each; empty when none found any.
+std::string ExamplesSql(const TableQuestion& question, const std::vector<ResultSet>& counts,
+                        const QuestionDialect& dialect);
 
 // Adds the refusals, the not judged and the warnings the answers of one
-// table's question show.
+// table's question show: the counts, then the example sets.
 void Evaluate(const PlannedChanges& planned, const TableQuestion& question, const std::vector<ResultSet>& answers,
               CheckReport& report);
 

@@ -13,6 +13,7 @@
 // collation, so that a class such as [0-9] means the ten ASCII digits and
 // nothing is ever converted to a number.
 #include <algorithm>
+#include <map>
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
@@ -68,40 +69,108 @@ std::string WarningText(const PlannedChange& change) {
     return what;
 }
 
+// Characters whose meaning in a number SQL Server's documentation leaves
+// open: tab and line breaks, the digits of other scripts (Arabic-Indic,
+// Persian, full-width) and, for money, the currency signs other than $ and
+// the euro.  A value holding one is not judged, unless another of its
+// characters is refused for sure.
+std::vector<int> UnknownCharacters(bool money) {
+    std::vector<int> codes{9, 10, 13};
+    for (int base : {0x0660, 0x06F0, 0xFF10})
+        for (int d = 0; d < 10; ++d) codes.push_back(base + d);
+    if (money)
+        for (int sign : {0xA2, 0xA3, 0xA4, 0xA5, 0x060B, 0x09F2, 0x09F3, 0x0E3F, 0x17DB, 0x20A0, 0x20A1, 0x20A2,
+                         0x20A3, 0x20A4, 0x20A5, 0x20A6, 0x20A7, 0x20A8, 0x20A9, 0x20AA, 0x20AB, 0x20AD, 0x20AE,
+                         0x20AF, 0x20B0, 0x20B1, 0x20B9, 0x20BA, 0x20BD, 0xFDFC, 0xFE69, 0xFF04, 0xFFE0, 0xFFE1,
+                         0xFFE5, 0xFFE6})
+            codes.push_back(sign);
+    return codes;
+}
+
 // The rows of `table` with the text of `column` taken apart, as a derived
 // table with the columns the text conditions use (CheckRules.cpp) and the
-// example key columns.  `money` first drops a leading $ or euro sign and
-// every comma.
+// example key columns: two levels, every column a flat expression of the
+// level before, so that the question stays short and shallow however many
+// conditions use it.  `money` takes q_x without a leading $ or euro sign and
+// without its commas.
+// The first level: the key, the value, and the text without blanks around
+// in a binary collation.
+std::string TextRows(const std::string& table, const std::string& column, const std::string& key,
+                     const QuestionDialect& dialect) {
+    return fmt::format("SELECT {0}{1} AS q_v, LTRIM(RTRIM(CAST({1} AS nvarchar(4000)))) COLLATE {2} AS q_t FROM {3}",
+                       key, column, dialect.binaryCollation, table);
+}
+
 std::string TextChain(const std::string& table, const std::string& column, const std::vector<std::string>& key,
                       bool money, const QuestionDialect& dialect) {
     std::string k;
     for (const auto& c : key) k += c + ", ";
-    const std::string base =
-        money ? "LTRIM(REPLACE(CASE WHEN q_t LIKE N'[$€]%' THEN SUBSTRING(q_t, 2, 4000) ELSE q_t END, N',', N''))"
+    std::vector<std::string> unknown;
+    for (int code : UnknownCharacters(money)) unknown.push_back(fmt::format("CHARINDEX(NCHAR({}), q_t) > 0", code));
+    const std::string x =
+        money ? "LTRIM(REPLACE(CASE WHEN LEFT(q_t, 1) IN (N'$', NCHAR(8364)) THEN SUBSTRING(q_t, 2, 4000) ELSE q_t "
+                "END, N',', N''))"
               : "q_t";
-    const std::string q0 = fmt::format(
-        "SELECT {0}{1} AS q_v, LTRIM(RTRIM(CAST({1} AS nvarchar(4000)))) COLLATE {2} AS q_t FROM {3}", k, column,
-        dialect.binaryCollation, table);
-    const std::string q1 = fmt::format("SELECT {}q_v, q_t, {} AS q_b FROM ({}) AS q0", k, base, q0);
-    const std::string q2 = fmt::format(
-        "SELECT {}q_v, q_t, CASE WHEN q_b LIKE N'[-+]%' THEN SUBSTRING(q_b, 2, 4000) ELSE q_b END AS q_s, "
-        "CASE WHEN q_b LIKE N'-%' THEN 1 ELSE 0 END AS q_neg FROM ({}) AS q1",
-        k, q1);
-    const std::string q3 = fmt::format(
-        "SELECT {}q_v, q_t, q_s, q_neg, CASE WHEN PATINDEX(N'%[eEdD]%', q_s) > 0 THEN LEFT(q_s, PATINDEX(N'%[eEdD]%', "
-        "q_s) - 1) ELSE q_s END AS q_x, CASE WHEN PATINDEX(N'%[eEdD]%', q_s) > 0 THEN SUBSTRING(q_s, "
-        "PATINDEX(N'%[eEdD]%', q_s) + 1, 4000) END AS q_ex FROM ({}) AS q2",
-        k, q2);
-    const std::string q4 = fmt::format(
-        "SELECT {}q_v, q_t, q_s, q_neg, q_x, q_ex, CASE WHEN q_ex LIKE N'[-+]%' THEN SUBSTRING(q_ex, 2, 4000) ELSE "
-        "q_ex END AS q_exd, CASE WHEN CHARINDEX(N'.', q_x) > 0 THEN LEFT(q_x, CHARINDEX(N'.', q_x) - 1) ELSE q_x END "
-        "AS q_ip, CASE WHEN CHARINDEX(N'.', q_x) > 0 THEN SUBSTRING(q_x, CHARINDEX(N'.', q_x) + 1, 4000) END AS q_fp "
-        "FROM ({}) AS q3",
-        k, q3);
     return fmt::format(
-        "(SELECT {}q_v, q_t, q_s, q_neg, q_x, q_ex, q_exd, q_ip, q_fp, SUBSTRING(q_ip, PATINDEX(N'%[^0]%', q_ip + "
-        "N'x'), 4000) AS q_id FROM ({}) AS q4) AS q",
-        k, q4);
+        "(SELECT {0}q_v, q_t, {1} AS q_x, SUBSTRING({1}, CASE WHEN {1} LIKE N'[-+]%' THEN 2 ELSE 1 END, 4000) AS "
+        "q_s, CASE WHEN {2} THEN 1 ELSE 0 END AS q_u, CHARINDEX(N'.', {1}) AS q_p, PATINDEX(N'%[eEdD]%', {1}) AS "
+        "q_e, PATINDEX(N'%[1-9]%', {1}) AS q_n, LEN({1}) AS q_l FROM ({3}) AS q1) AS q",
+        k, x, fmt::join(unknown, " OR "), TextRows(table, column, k, dialect));
+}
+
+bool OverText(const Probe& p) { return p.source == CheckRule::TextValue || p.source == CheckRule::MoneyText; }
+
+// The count of rows that are not plainly numbers, shared by the probes over
+// the same column with the same plain rows: c<first such probe>.
+std::string PlainCount(const TableQuestion& q, std::size_t n) {
+    const Probe& p = q.probes[n];
+    for (std::size_t m = 0; m < n; ++m)
+        if (OverText(q.probes[m]) && q.probes[m].column == p.column && q.probes[m].plain == p.plain)
+            return fmt::format("c{}", m);
+    return fmt::format("c{}", n);
+}
+
+// Where a probe's conditions are asked: the table, or the text chain.
+std::string RowsOf(const Probe& p, const std::string& table, const std::vector<std::string>& key,
+                   const QuestionDialect& dialect) {
+    return OverText(p) ? TextChain(table, p.column, key, p.source == CheckRule::MoneyText, dialect) : table;
+}
+
+std::vector<std::string> BracketedKey(const TableQuestion& q) {
+    std::vector<std::string> key;
+    for (const auto& k : q.exampleKey) key.push_back(BracketedName(k));
+    return key;
+}
+
+const ResultSet::Row* CountsRow(const std::vector<ResultSet>& answers) {
+    return answers.empty() || answers[0].rows.empty() ? nullptr : &answers[0].rows[0];
+}
+
+long Count(const std::vector<ResultSet>& answers, const std::string& column) {
+    const ResultSet::Row* row = CountsRow(answers);
+    if (!row) return 0;
+    for (std::size_t i = 0; i < answers[0].columns.size() && i < row->size(); ++i)
+        if (EqualIgnoringAsciiCase(answers[0].columns[i], column)) return CountOf((*row)[i]);
+    return 0;
+}
+
+// The conditions whose rows are shown as examples, in the order asked:
+// for each probe its refused rows, then its rows not judged.
+struct ExampleCondition {
+    std::size_t probe;
+    bool refused;
+    std::string name;  // r<n> or u<n>
+};
+
+std::vector<ExampleCondition> ExampleConditions(const TableQuestion& q) {
+    std::vector<ExampleCondition> out;
+    for (std::size_t n = 0; n < q.probes.size(); ++n) {
+        const Probe& p = q.probes[n];
+        if (p.refusedWithoutRows) continue;
+        if (!p.refused.empty()) out.push_back({n, true, fmt::format("r{}", n)});
+        if (!p.unsure.empty() && !p.grouped) out.push_back({n, false, fmt::format("u{}", n)});
+    }
+    return out;
 }
 
 }  // namespace
@@ -243,102 +312,135 @@ Metadata ReadMetadata(const std::vector<ResultSet>& answers) {
 
 std::string DataSql(const TableQuestion& q, const QuestionDialect& dialect) {
     const std::string table = BracketedName(q.table);
-    std::vector<std::string> counts{fmt::format("(SELECT COUNT(*) FROM {}) AS row_count", table)};
-    std::string examples;
-    std::vector<std::string> key;
-    for (const auto& k : q.exampleKey) key.push_back(BracketedName(k));
-    const std::string keyList = key.empty() ? "" : fmt::format("{}, ", fmt::join(key, ", "));
+    const std::vector<std::string> key = BracketedKey(q);
+    // One pass over the rows for each place the conditions are asked of.
+    std::vector<std::string> parts{fmt::format("(SELECT COUNT(*) AS row_count FROM {}) AS t", table)};
+    std::vector<std::pair<std::string, std::vector<std::string>>> passes;  // rows asked -> sums
     for (std::size_t n = 0; n < q.probes.size(); ++n) {
         const Probe& p = q.probes[n];
-        if (p.refusedWithoutRows) {
-            counts.push_back(fmt::format("0 AS r{0}, 0 AS u{0}", n));
-            continue;
-        }
+        if (p.refusedWithoutRows) continue;
         if (p.grouped) {
-            if (p.groupBy.empty()) {
-                // Every row holds the same (NULL) key: repeated when more than one.
-                counts.push_back(fmt::format(
-                    "(SELECT CASE WHEN COUNT(*) > 1 THEN COUNT(*) ELSE 0 END FROM {} WHERE {}) AS r{}, 0 AS u{}",
-                    table, p.refused, n, n));
-                examples += fmt::format("SELECT TOP 5 {}NULL AS offending_value FROM {} WHERE {};\n", keyList, table,
-                                        p.refused);
-                continue;
-            }
-            counts.push_back(fmt::format(
-                "(SELECT ISNULL(SUM(n), 0) FROM (SELECT COUNT(*) AS n FROM {0} WHERE {1} GROUP BY {2} HAVING "
-                "COUNT(*) > 1) AS d) AS r{3}, 0 AS u{3}",
-                table, p.refused, p.groupBy, n));
-            examples += fmt::format(
-                "SELECT TOP 5 {0}, COUNT(*) AS row_count FROM {1} WHERE {2} GROUP BY {0} HAVING COUNT(*) > 1;\n",
-                p.groupBy, table, p.refused);
+            parts.push_back(
+                p.groupBy.empty()
+                    ? fmt::format("(SELECT CASE WHEN COUNT(*) > 1 THEN COUNT(*) ELSE 0 END AS r{} FROM {} WHERE {}) AS g{}",
+                                  n, table, p.refused, n)
+                    : fmt::format("(SELECT ISNULL(SUM(n), 0) AS r{0} FROM (SELECT COUNT(*) AS n FROM {1} WHERE {2} "
+                                  "GROUP BY {3} HAVING COUNT(*) > 1) AS d) AS g{0}",
+                                  n, table, p.refused, p.groupBy));
             continue;
         }
-        const bool text = p.source == CheckRule::TextValue || p.source == CheckRule::MoneyText;
-        const std::string from =
-            text ? TextChain(table, p.column, key, p.source == CheckRule::MoneyText, dialect) : table;
-        for (const auto& [condition, prefix] : {std::pair{&p.refused, 'r'}, std::pair{&p.unsure, 'u'}}) {
-            if (condition->empty()) {
-                counts.push_back(fmt::format("0 AS {}{}", prefix, n));
-                continue;
-            }
-            counts.push_back(fmt::format("(SELECT COUNT(*) FROM {} WHERE {}) AS {}{}", from, *condition, prefix, n));
-            examples += fmt::format("SELECT TOP 5 {}{} AS offending_value FROM {} WHERE {};\n", keyList,
-                                    p.valueExpression.empty() ? "NULL" : p.valueExpression, from, *condition);
+        // Over text: first only the rows that are not plainly numbers.
+        const std::string rows =
+            OverText(p) ? fmt::format("({}) AS q1", TextRows(table, p.column, "", dialect)) : table;
+        auto pass = std::find_if(passes.begin(), passes.end(), [&](const auto& e) { return e.first == rows; });
+        if (pass == passes.end()) pass = passes.insert(passes.end(), {rows, {}});
+        if (OverText(p)) {
+            if (PlainCount(q, n) == fmt::format("c{}", n))
+                pass->second.push_back(fmt::format("SUM(CASE WHEN NOT ({}) THEN 1 ELSE 0 END) AS c{}", p.plain, n));
+            continue;
         }
+        for (const auto& [condition, name] : {std::pair{&p.refused, 'r'}, std::pair{&p.unsure, 'u'}})
+            if (!condition->empty())
+                pass->second.push_back(fmt::format("SUM(CASE WHEN {} THEN 1 ELSE 0 END) AS {}{}", *condition, name, n));
     }
-    return fmt::format("SELECT {};\n{}", fmt::join(counts, ", "), examples);
+    for (std::size_t i = 0; i < passes.size(); ++i)
+        if (!passes[i].second.empty())
+            parts.push_back(fmt::format("(SELECT {} FROM {}) AS p{}", fmt::join(passes[i].second, ", "),
+                                        passes[i].first, i));
+    return fmt::format("SELECT * FROM {};\n", fmt::join(parts, " CROSS JOIN "));
+}
+
+std::string TextCountsSql(const TableQuestion& q, const std::vector<ResultSet>& counts,
+                          const QuestionDialect& dialect) {
+    const std::string table = BracketedName(q.table);
+    std::vector<std::pair<std::string, std::vector<std::string>>> passes;  // rows asked -> sums
+    for (std::size_t n = 0; n < q.probes.size(); ++n) {
+        const Probe& p = q.probes[n];
+        if (!OverText(p) || Count(counts, PlainCount(q, n)) == 0) continue;
+        const std::string rows = RowsOf(p, table, {}, dialect);
+        auto pass = std::find_if(passes.begin(), passes.end(), [&](const auto& e) { return e.first == rows; });
+        if (pass == passes.end()) pass = passes.insert(passes.end(), {rows, {}});
+        for (const auto& [condition, name] : {std::pair{&p.refused, 'r'}, std::pair{&p.unsure, 'u'}})
+            if (!condition->empty())
+                pass->second.push_back(fmt::format("SUM(CASE WHEN {} THEN 1 ELSE 0 END) AS {}{}", *condition, name, n));
+    }
+    if (passes.empty()) return {};
+    std::vector<std::string> parts;
+    for (std::size_t i = 0; i < passes.size(); ++i)
+        parts.push_back(fmt::format("(SELECT {} FROM {}) AS p{}", fmt::join(passes[i].second, ", "), passes[i].first, i));
+    return fmt::format("SELECT * FROM {};\n", fmt::join(parts, " CROSS JOIN "));
+}
+
+std::string ExamplesSql(const TableQuestion& q, const std::vector<ResultSet>& counts, const QuestionDialect& dialect) {
+    const std::string table = BracketedName(q.table);
+    const std::vector<std::string> key = BracketedKey(q);
+    const std::string keyList = key.empty() ? "" : fmt::format("{}, ", fmt::join(key, ", "));
+    std::string sql;
+    for (const auto& e : ExampleConditions(q)) {
+        if (Count(counts, e.name) == 0) continue;
+        const Probe& p = q.probes[e.probe];
+        const std::string& condition = e.refused ? p.refused : p.unsure;
+        if (p.grouped && !p.groupBy.empty()) {
+            sql += fmt::format(
+                "SELECT TOP 5 {0}, COUNT(*) AS row_count FROM {1} WHERE {2} GROUP BY {0} HAVING COUNT(*) > 1;\n",
+                p.groupBy, table, condition);
+            continue;
+        }
+        sql += fmt::format("SELECT TOP 5 {}{} AS offending_value FROM {} WHERE {};\n", keyList,
+                           p.valueExpression.empty() ? "NULL" : p.valueExpression, RowsOf(p, table, key, dialect),
+                           condition);
+    }
+    return sql;
 }
 
 void Evaluate(const PlannedChanges& planned, const TableQuestion& q, const std::vector<ResultSet>& answers,
               CheckReport& report) {
-    if (answers.empty() || answers[0].rows.empty()) return;
-    const ResultSet::Row& counts = answers[0].rows[0];
-    const long rows = CountOf(counts[0]);
+    if (!CountsRow(answers)) return;
+    const long rows = Count(answers, "row_count");
     for (std::size_t w : q.warnings) {
         const PlannedChange& change = planned.changes[w];
         const PlannedStatement& s = planned.statements[change.index];
         if (rows == 0) continue;
         report.warnings.push_back({s.step, s.sql, WarningText(change), rows});
     }
-    std::size_t exampleSet = 1;
-    const auto examplesOf = [&](bool asked) {
-        std::vector<RowExample> examples;
-        if (!asked || exampleSet >= answers.size()) return examples;
-        const ResultSet& set = answers[exampleSet++];
-        const std::size_t keyColumns = set.columns.empty() ? 0 : set.columns.size() - 1;
-        for (const auto& row : set.rows) {
+    // The example sets follow the counts, one for each condition that found rows.
+    std::map<std::string, std::vector<RowExample>> examples;
+    std::size_t set = 1;
+    for (const auto& e : ExampleConditions(q)) {
+        if (Count(answers, e.name) == 0 || set >= answers.size()) continue;
+        const ResultSet& found = answers[set++];
+        const std::size_t keyColumns = found.columns.empty() ? 0 : found.columns.size() - 1;
+        for (const auto& row : found.rows) {
             RowExample example;
-            for (std::size_t k = 0; k < keyColumns && k < row.size(); ++k) example.key.emplace_back(set.columns[k], row[k]);
+            for (std::size_t k = 0; k < keyColumns && k < row.size(); ++k)
+                example.key.emplace_back(found.columns[k], row[k]);
             if (!row.empty()) example.value = row.back();
-            examples.push_back(std::move(example));
+            examples[e.name].push_back(std::move(example));
         }
-        return examples;
-    };
+    }
     for (std::size_t n = 0; n < q.probes.size(); ++n) {
         const Probe& p = q.probes[n];
-        const long atFault = 1 + 2 * n < counts.size() ? CountOf(counts[1 + 2 * n]) : 0;
-        const long unsure = 2 + 2 * n < counts.size() ? CountOf(counts[2 + 2 * n]) : 0;
-        const bool asked = !p.refusedWithoutRows;
-        auto refusedExamples = examplesOf(asked && !p.refused.empty());
-        auto unsureExamples = examplesOf(asked && !p.grouped && !p.unsure.empty());
+        const long atFault = Count(answers, fmt::format("r{}", n));
+        const long unsure = Count(answers, fmt::format("u{}", n));
         const PlannedChange& change = planned.changes[p.change];
         const PlannedStatement& s = planned.statements[change.index];
         if (p.refusedWithoutRows || atFault > 0)
             report.refusals.push_back({.statementIndex = change.index, .step = s.step, .statement = s.sql,
+                                       .table = change.table, .column = fmt::format("{}", fmt::join(change.columns, ", ")),
                                        .rule = p.rule, .error = p.error, .reason = p.reason, .rowsAtFault = atFault,
-                                       .examples = std::move(refusedExamples), .advice = p.advice});
+                                       .examples = examples[fmt::format("r{}", n)], .advice = p.advice});
         if (unsure > 0) {
-            const std::string type = TypeOf(change.type).text;
             const std::string reason =
                 p.refused.empty()
                     ? p.reason
                     : fmt::format("SQL Server's answer for these values of {}.{} as {} is not known to this check "
-                                  "(tab or line-break characters, a sign or a point alone, trailing blanks past the "
-                                  "length, values at the very edge of the type)",
-                                  change.table, change.columns.empty() ? "" : change.columns.front(), type);
+                                  "(tab or line-break characters, other scripts' digits, a sign or a point alone, "
+                                  "trailing blanks past the length, values at the very edge of the type)",
+                                  change.table, change.columns.empty() ? "" : change.columns.front(),
+                                  TypeOf(change.type).text);
             report.notJudged.push_back({.statementIndex = change.index, .step = s.step, .statement = s.sql,
                                         .rule = p.rule, .reason = reason, .rows = unsure,
-                                        .examples = std::move(unsureExamples), .advice = p.advice});
+                                        .examples = examples[fmt::format("u{}", n)], .advice = p.advice});
         }
     }
 }

@@ -114,7 +114,9 @@ Refusal RefusalOf(const PlannedChanges& planned, std::size_t index, const CheckR
                        : rule.rule == "missing-table" ? std::stol(fields.at("missingTableError"))
                        : rule.rule == "missing-column" ? std::stol(fields.at("missingColumnError"))
                                                        : 0;
-    return {.statementIndex = index, .step = s.step, .statement = s.sql, .rule = std::string(rule.rule),
+    return {.statementIndex = index, .step = s.step, .statement = s.sql, .table = fields.at("table"),
+            .column = fields.contains("missingColumn") ? fields.at("missingColumn") : fields.at("column"),
+            .rule = std::string(rule.rule),
             .error = error, .reason = Expand(rule.reason, fields), .advice = Expand(rule.advice, fields)};
 }
 
@@ -205,7 +207,7 @@ private:
     bool tryRule(std::size_t changeIndex, const CheckRule& rule, const RuleContext& context) {
         if (!rule.applies(context)) return false;
         const auto fields = RuleFields(context, dialect_.binaryCollation);
-        Probe probe{.change = changeIndex, .rule = std::string(rule.rule), .error = rule.error,
+        Probe probe{.change = changeIndex, .row = &rule, .rule = std::string(rule.rule), .error = rule.error,
                     .reason = Expand(rule.reason, fields), .advice = Expand(rule.advice, fields),
                     .source = rule.source, .column = fields.at("c"), .refused = Expand(rule.refused, fields),
                     .unsure = Expand(rule.unsure, fields)};
@@ -220,6 +222,7 @@ private:
             case CheckRule::TextValue:
             case CheckRule::MoneyText:
                 probe.valueExpression = "q_v";
+                probe.plain = fields.at("plain");
                 break;
             default:
                 probe.valueExpression = fields.at("value");

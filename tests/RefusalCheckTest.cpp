@@ -176,16 +176,16 @@ TEST(RefusalCheck, AnswersBecomeRefusalsWithRowsAndExamplesAndWarnings) {
         {{"table_name", "name", "column_name"}, {}},
         {{"table_name", "name", "is_unique", "column_name"}, {}},
     });
-    // LOGIN's row count, then T's counts: rows, then for each question (no
-    // whole number, out of range) the rows refused and the rows not judged,
-    // and the examples of each.
+    // LOGIN's row count, then T's counts: the rows and those that are not
+    // plainly whole numbers (one count for both questions of the column);
+    // then for each question (no whole number, out of range) the rows
+    // refused and the rows not judged; then the examples of each.
     db.answers.push_back({{{"row_count"}, {{"4"}}}});
+    db.answers.push_back({{{"row_count", "c0"}, {{"7", "3"}}}});
+    db.answers.push_back({{{"r0", "u0", "r1", "u1"}, {{"2", "1", "0", "0"}}}});
     db.answers.push_back({
-        {{"row_count", "r0", "u0", "r1", "u1"}, {{"7", "2", "1", "0", "0"}}},
         {{"K", "offending_value"}, {{"3", "بله"}, {"5", "x"}}},
         {{"K", "offending_value"}, {{"6", "+"}}},
-        {{"K", "offending_value"}, {}},
-        {{"K", "offending_value"}, {}},
     });
     const CatalogueSnapshot start{.tables = {{"T", {"K", "S"}}, {"LOGIN", {"ID"}}}};
     int reads = 0;
@@ -204,7 +204,7 @@ TEST(RefusalCheck, AnswersBecomeRefusalsWithRowsAndExamplesAndWarnings) {
     ASSERT_EQ(report.warnings.size(), 1u);
     EXPECT_EQ(report.warnings[0].rows, 4);
     ASSERT_EQ(report.notJudged.size(), 0u) << "a statement foreseen refused needs no word on what is not judged";
-    EXPECT_EQ(reads, 3);  // the metadata, then one batch per table
+    EXPECT_EQ(reads, 5);  // the metadata, the counts of each table, T's full counts and its examples
     EXPECT_NE(db.asked[2].find("FROM [T]"), std::string::npos);
 }
 
@@ -223,13 +223,9 @@ TEST(RefusalCheck, ARunsRefusedStatementIsExplainedUnderTheDatabasesMessageOnlyW
                  {{"Setting", "shr", "int", std::nullopt, "10", "0", "YES", "0"},
                   {"Setting", "Auto_back", "nvarchar", "50", std::nullopt, std::nullopt, "YES", "0"}}},
             });
-            db.answers.push_back({
-                {{"row_count", "r0", "u0", "r1", "u1"}, {{"2", "1", "0", "0", "0"}}},
-                {{"shr", "offending_value"}, {{"1", "yes"}}},
-                {{"shr", "offending_value"}, {}},
-                {{"shr", "offending_value"}, {}},
-                {{"shr", "offending_value"}, {}},
-            });
+            db.answers.push_back({{{"row_count", "c0"}, {{"2", "1"}}}});
+            db.answers.push_back({{{"r0", "u0", "r1", "u1"}, {{"1", "0", "0", "0"}}}});
+            db.answers.push_back({{{"shr", "offending_value"}, {{"1", "yes"}}}});
         }
         FixedOptions options;
         SilentDisplay display;

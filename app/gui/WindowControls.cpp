@@ -123,6 +123,12 @@ QWidget* makeControl(const ControlEntry& control, QWidget* parent, QButtonGroup*
         box->setTabChangesFocus(true);
         return box;
     }
+    case ControlKind::ReportBox: {
+        auto* box = new QPlainTextEdit(parent);
+        box->setReadOnly(true);
+        box->setTabChangesFocus(true);
+        return box;
+    }
     }
     return nullptr;
 }

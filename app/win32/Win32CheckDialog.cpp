@@ -1,0 +1,109 @@
+// The check dialog's drawing, binding and modal loop on Win32.
+#include "app/win32/Win32CheckDialog.h"
+
+#include <string>
+
+#include "app/win32/Win32PointerScope.h"
+#include "upgrade/WideText.h"
+
+namespace orvel {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"OrvelCheckDialog";
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | WS_EX_RTLREADING | WS_EX_RIGHT;
+
+// An edit control breaks lines at a carriage return and line feed.
+std::wstring EditText(std::string_view text) {
+    std::wstring out;
+    for (wchar_t c : WideFromUtf8(text)) {
+        if (c == L'\n') out += L'\r';
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+Win32CheckDialog::Win32CheckDialog(HWND mainWindow, std::string_view report) : owner_(mainWindow) {
+    RegisterWin32Class(kWindowClass, DefWindowProcW, IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    const WindowTable& table = CheckDialogTable();
+    RECT outer{0, 0, table.width, table.height};  // the client size, grown by the frame
+    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+    window_ = CreateWindowExW(kExStyle, kWindowClass, WideFromUtf8(table.caption).c_str(), kStyle, 0, 0,
+                              outer.right - outer.left, outer.bottom - outer.top, mainWindow, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    RouteMessagesTo(window_, this);
+    controls_.build(table, window_);
+    SetWindowTextW(controls_.get(ControlId::CheckReport), EditText(report).c_str());
+}
+
+Win32CheckDialog::~Win32CheckDialog() {
+    if (IsWindow(window_)) DestroyWindow(window_);
+}
+
+bool Win32CheckDialog::runAnyway() {
+    RECT main{}, own{};
+    GetWindowRect(owner_, &main);
+    GetWindowRect(window_, &own);
+    const int width = own.right - own.left, height = own.bottom - own.top;
+    SetWindowPos(window_, nullptr, main.left + (main.right - main.left - width) / 2,
+                 main.top + (main.bottom - main.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Win32PointerScope reading(Win32PointerScope::Own);
+    EnableWindow(owner_, FALSE);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    SetFocus(controls_.get(CheckDialogTable().initialFocus));
+    open_ = true;
+    MSG message;
+    bool quitting = false;
+    while (open_) {
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+            quitting = true;
+            break;
+        }
+        if (IsDialogMessageW(window_, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    EnableWindow(owner_, TRUE);
+    ShowWindow(window_, SW_HIDE);
+    SetActiveWindow(owner_);
+    if (quitting) PostQuitMessage(static_cast<int>(message.wParam));
+    return runAnyway_ && !quitting;
+}
+
+LRESULT Win32CheckDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND: {
+        if (HIWORD(wParam) != BN_CLICKED) break;
+        const int id = LOWORD(wParam);
+        if (id == IDCANCEL) {  // Esc
+            open_ = false;
+            return 0;
+        }
+        if (id == IDOK) {  // Enter presses the focused button
+            HWND focus = GetFocus();
+            if (focus && IsChild(window_, focus)) SendMessageW(focus, BM_CLICK, 0, 0);
+            return 0;
+        }
+        const auto control = controls_.controlOf(id);
+        if (control == ControlId::CheckRunAnyway) {
+            runAnyway_ = true;
+            open_ = false;
+        }
+        if (control == ControlId::CheckClose) open_ = false;
+        return 0;
+    }
+    case WM_SETCURSOR:
+        if (Win32PointerScope::showScopedPointer()) return TRUE;
+        break;
+    case WM_CLOSE:
+        open_ = false;
+        return 0;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace orvel
