@@ -13,7 +13,7 @@ constexpr std::string_view kTableAndColumn = "جدول و ستون: ";
 constexpr std::string_view kStatement = "دستور: ";
 constexpr std::string_view kError = "خطاي ";
 constexpr std::string_view kRows = "رديفهاي مشکل دار: ";
-constexpr std::string_view kAdvice = "راه حل: ";
+constexpr std::string_view kAdvice = "راه حل:";
 
 }  // namespace
 
@@ -26,10 +26,13 @@ std::string CheckDialogText(const CheckReport& report) {
             out += fmt::format("{}{}{}\n", kTableAndColumn, r.table, r.column.empty() ? "" : "." + r.column);
         else
             out += fmt::format("{}{}\n", kStatement, r.statement);
-        out += r.error ? fmt::format("{}{}: {}\n", kError, r.error, r.reason) : r.reason + "\n";
+        // The check's own sentences on lines of their own, so that each
+        // reads in its own direction.
+        if (r.error) out += fmt::format("{}{}:\n", kError, r.error);
+        out += r.reason + "\n";
         if (r.rowsAtFault > 0) out += fmt::format("{}{}\n", kRows, r.rowsAtFault);
-        for (const auto& example : r.examples) out += "    " + ExampleText(example) + "\n";
-        out += fmt::format("{}{}\n", kAdvice, r.advice);
+        for (const auto& example : r.examples) out += ExampleText(example) + "\n";
+        out += fmt::format("{}\n{}\n", kAdvice, r.advice);
     }
     return out;
 }

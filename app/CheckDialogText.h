@@ -20,7 +20,8 @@ inline constexpr std::string_view kCheckDialogClose = "بستن";
 
 // Each refusal: its step, table and column, the error, the reason, the
 // rows at fault with up to five examples, and the advice; one block each,
-// lines broken by a line feed.
+// lines broken by a line feed, the check's own (English) sentences on
+// lines of their own.
 std::string CheckDialogText(const CheckReport& report);
 
 }  // namespace orvel

@@ -2,7 +2,7 @@
 #include "app/gui/CheckDialog.h"
 
 #include <QAbstractButton>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 
 #include "app/gui/WindowLook.h"
 
@@ -26,7 +26,9 @@ TCheckDialog::TCheckDialog(QWidget* mainWindow, std::string_view report) : QDial
     setFont(WindowFont(table.font));
     setFixedSize(table.width, table.height);
     controls_.build(table, this);
-    controls_.get<QPlainTextEdit>(ControlId::CheckReport)->setPlainText(fromUtf8(report));
+    // Each line reads in the direction of its first letter: the Persian
+    // labels right to left, the check's sentences and statements left to right.
+    controls_.get<QTextEdit>(ControlId::CheckReport)->setPlainText(fromUtf8(report));
     connect(controls_.get<QAbstractButton>(ControlId::CheckRunAnyway), &QAbstractButton::clicked, this,
             &QDialog::accept);
     connect(controls_.get<QAbstractButton>(ControlId::CheckClose), &QAbstractButton::clicked, this,

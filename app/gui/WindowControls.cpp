@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextEdit>
 #include <QToolButton>
 
 #include "app/gui/WindowLook.h"
@@ -124,8 +125,11 @@ QWidget* makeControl(const ControlEntry& control, QWidget* parent, QButtonGroup*
         return box;
     }
     case ControlKind::ReportBox: {
-        auto* box = new QPlainTextEdit(parent);
+        // A rich-text box shown as plain text: each paragraph reads in the
+        // direction of its first letter and is aligned to match.
+        auto* box = new QTextEdit(parent);
         box->setReadOnly(true);
+        box->setAcceptRichText(false);
         box->setTabChangesFocus(true);
         return box;
     }
