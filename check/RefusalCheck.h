@@ -121,6 +121,8 @@ struct TableFacts {
 struct Metadata {
     std::map<std::string, TableFacts> tables;
     std::map<std::string, std::string> otherObjects;
+    // The rows each table holds, by folded name, when they were asked.
+    std::map<std::string, long> rowCounts;
 };
 
 // How the questions are written for the server asked: its binary
@@ -135,9 +137,10 @@ QuestionDialect DialectFor(const std::optional<ServerIdentity>& server);
 std::vector<std::string> NamesUsed(const PlannedChanges& planned);
 
 // One batch: the objects of another kind named `names`, then the columns,
-// keys and indexes of `tables`.
+// keys and indexes of `tables` and, `withRows`, how many rows each holds
+// (which is all a table the run only drops or empties needs).
 std::string MetadataQuestion(const std::vector<std::string>& tables, const std::vector<std::string>& names,
-                             const QuestionDialect& dialect);
+                             const QuestionDialect& dialect, bool withRows = true);
 Metadata ReadMetadata(const std::vector<ResultSet>& answers);
 
 // What the catalogue alone tells, and what is left to ask of the rows.

@@ -216,7 +216,7 @@ std::vector<std::string> NamesUsed(const PlannedChanges& planned) {
 }
 
 std::string MetadataQuestion(const std::vector<std::string>& tables, const std::vector<std::string>& names,
-                             const QuestionDialect& dialect) {
+                             const QuestionDialect& dialect, bool withRows) {
     std::string sql = fmt::format(
         "SELECT name, type FROM sysobjects WHERE name IN ({}) AND type NOT IN ('U', 'V', 'S', 'IT');\n",
         names.empty() ? "N''" : NameList(names));
@@ -236,9 +236,14 @@ std::string MetadataQuestion(const std::vector<std::string>& tables, const std::
         list);
     // Foreign keys of other tables that refer to these, and the indexes
     // that serve no constraint: catalog views from 2005 on, the system
-    // tables before.
+    // tables before; then the rows of each.
+    std::vector<std::string> counts;
+    for (const auto& t : tables)
+        counts.push_back(fmt::format("SELECT {} AS table_name, COUNT(*) AS row_count FROM {}", UnicodeLiteral(t),
+                                     BracketedName(t)));
+    const std::string rows = withRows ? fmt::format("{};\n", fmt::join(counts, " UNION ALL ")) : "";
     if (dialect.catalogViews)
-        return sql + fmt::format(
+        return sql + rows + fmt::format(
                          "SELECT OBJECT_NAME(f.referenced_object_id) AS table_name, OBJECT_NAME(f.constraint_object_id) "
                          "AS name, c.name AS column_name FROM sys.foreign_key_columns f JOIN sys.columns c ON "
                          "c.object_id = f.referenced_object_id AND c.column_id = f.referenced_column_id "
@@ -249,7 +254,7 @@ std::string MetadataQuestion(const std::vector<std::string>& tables, const std::
                          "WHERE i.object_id IN ({0}) AND i.is_primary_key = 0 AND i.is_unique_constraint = 0 "
                          "AND ic.is_included_column = 0 ORDER BY 1, 2, ic.key_ordinal;\n",
                          ids);
-    return sql + fmt::format(
+    return sql + rows + fmt::format(
                      "SELECT OBJECT_NAME(f.rkeyid) AS table_name, OBJECT_NAME(f.constid) AS name, c.name AS column_name "
                      "FROM sysforeignkeys f JOIN syscolumns c ON c.id = f.rkeyid AND c.colid = f.rkey "
                      "WHERE f.rkeyid IN ({0});\n"
@@ -262,9 +267,15 @@ std::string MetadataQuestion(const std::vector<std::string>& tables, const std::
 
 Metadata ReadMetadata(const std::vector<ResultSet>& answers) {
     Metadata metadata;
-    if (!answers.empty())
-        for (const auto& row : answers[0].rows)
-            if (row.size() >= 2 && row[0]) metadata.otherObjects[FoldAsciiCase(*row[0])] = KindOf(row[1].value_or(""));
+    // Each answer is told by its columns, so that a batch may leave parts out.
+    const auto find = [&](std::initializer_list<std::string_view> columns) -> const ResultSet* {
+        for (const auto& set : answers)
+            if (set.columns.size() == columns.size() &&
+                std::equal(columns.begin(), columns.end(), set.columns.begin(),
+                           [](std::string_view a, const std::string& b) { return EqualIgnoringAsciiCase(a, b); }))
+                return &set;
+        return nullptr;
+    };
     const auto table = [&](const std::optional<std::string>& name) -> TableFacts& {
         auto& facts = metadata.tables[FoldAsciiCase(name.value_or(""))];
         if (facts.name.empty()) facts.name = name.value_or("");
@@ -279,34 +290,37 @@ Metadata ReadMetadata(const std::vector<ResultSet>& answers) {
             }
         facts.keys.push_back({name, kind, {column}});
     };
-    if (answers.size() > 1)
-        for (const auto& row : answers[1].rows)
-            if (row.size() >= 8)
-                table(row[0]).columns.push_back({row[1].value_or(""),
-                                                 TypeText(row[2].value_or(""), row[3], row[4], row[5]),
-                                                 row[6] == "YES", row[7] == "1"});
-    if (answers.size() > 2)
-        for (const auto& row : answers[2].rows) {
-            if (row.size() < 4) continue;
+    if (const auto* objects = find({"name", "type"}))
+        for (const auto& row : objects->rows)
+            if (row[0]) metadata.otherObjects[FoldAsciiCase(*row[0])] = KindOf(row[1].value_or(""));
+    if (const auto* columns = find({"TABLE_NAME", "COLUMN_NAME", "DATA_TYPE", "CHARACTER_MAXIMUM_LENGTH",
+                                    "NUMERIC_PRECISION", "NUMERIC_SCALE", "IS_NULLABLE", "has_default"}))
+        for (const auto& row : columns->rows)
+            table(row[0]).columns.push_back({row[1].value_or(""), TypeText(row[2].value_or(""), row[3], row[4], row[5]),
+                                             row[6] == "YES", row[7] == "1"});
+    if (const auto* constraints = find({"TABLE_NAME", "CONSTRAINT_NAME", "CONSTRAINT_TYPE", "COLUMN_NAME"}))
+        for (const auto& row : constraints->rows) {
             const std::string type = row[2].value_or("");
             const auto kind = type == "PRIMARY KEY" ? KeyFacts::PrimaryKey
                               : type == "UNIQUE"    ? KeyFacts::Unique
                                                     : KeyFacts::ForeignKey;
             addKey(table(row[0]), row[1].value_or(""), kind, row[3].value_or(""));
         }
-    if (answers.size() > 3)
-        for (const auto& row : answers[3].rows)
-            if (row.size() >= 3) addKey(table(row[0]), row[1].value_or(""), KeyFacts::Referenced, row[2].value_or(""));
+    if (const auto* referenced = find({"table_name", "name", "column_name"}))
+        for (const auto& row : referenced->rows)
+            addKey(table(row[0]), row[1].value_or(""), KeyFacts::Referenced, row[2].value_or(""));
     // The indexes, less the ones that serve a constraint read above.
-    std::vector<std::string> constraints;
+    std::vector<std::string> constraintNames;
     for (const auto& [name, facts] : metadata.tables)
-        for (const auto& key : facts.keys) constraints.push_back(FoldAsciiCase(key.name));
-    if (answers.size() > 4)
-        for (const auto& row : answers[4].rows)
-            if (row.size() >= 4 && std::find(constraints.begin(), constraints.end(),
-                                             FoldAsciiCase(row[1].value_or(""))) == constraints.end())
+        for (const auto& key : facts.keys) constraintNames.push_back(FoldAsciiCase(key.name));
+    if (const auto* indexes = find({"table_name", "name", "is_unique", "column_name"}))
+        for (const auto& row : indexes->rows)
+            if (std::find(constraintNames.begin(), constraintNames.end(), FoldAsciiCase(row[1].value_or(""))) ==
+                constraintNames.end())
                 addKey(table(row[0]), row[1].value_or(""), row[2] == "1" ? KeyFacts::Unique : KeyFacts::Index,
                        row[3].value_or(""));
+    if (const auto* rows = find({"table_name", "row_count"}))
+        for (const auto& row : rows->rows) metadata.rowCounts[FoldAsciiCase(row[0].value_or(""))] = CountOf(row[1]);
     return metadata;
 }
 

@@ -134,7 +134,9 @@ TEST(CheckDialog, AForeseenRefusalIsListedBeforeAnythingIsSentAndTheChoiceIsTheT
         const auto kept = records.list();
         ASSERT_EQ(kept.size(), 1u);
         EXPECT_EQ(kept.front().result, c.runs ? "success" : "failed") << c.button;
-        if (!c.runs) EXPECT_EQ(kept.front().stoppedIn, "the check before the first step");
+        if (!c.runs) {
+            EXPECT_EQ(kept.front().stoppedIn, "the check before the first step");
+        }
     }
 }
 
