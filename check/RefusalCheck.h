@@ -118,8 +118,11 @@ struct TableFacts {
 // What the first batch tells: the tables by their name folded to lower
 // case (A-Z only), and the kind of every other object holding a name the
 // plan uses ("procedure", "function", ...), by folded name.
+// The facts of each table, by folded name.
+using TableMetadata = std::map<std::string, TableFacts>;
+
 struct Metadata {
-    std::map<std::string, TableFacts> tables;
+    TableMetadata tables;
     std::map<std::string, std::string> otherObjects;
     // The rows each table holds, by folded name, when they were asked.
     std::map<std::string, long> rowCounts;

@@ -40,22 +40,17 @@ std::size_t columnCount(const std::vector<CatalogueObject>& objects) {
 
 }  // namespace
 
-std::optional<CatalogueSnapshot> ReadLiveCatalogue(const ConnectionOptions& o) {
+CatalogueSnapshot ReadLiveCatalogue(const ConnectionOptions& o, Activity& activity,
+                                    const std::function<void(Database& db)>& alsoRead) {
     OdbcDatabase db;
-    try {
-        if (!openDatabase(db, o)) return std::nullopt;
-    } catch (const DatabaseError& e) {
-        throw DatabaseError(e.errorClass(), std::string("Cannot connect to the database: ") + e.what(), e.sqlState(),
-                            e.nativeCode());
-    }
+    openDatabase(db, o, activity);
+    activity.doing = "reading the tables and columns";
     CatalogueSnapshot snapshot;
-    try {
+    {
         ProgressLine line(StderrIsTerminal());
         snapshot = ReadCatalogueSnapshot(ReadOnlyCatalogue(db));
-    } catch (const DatabaseError& e) {
-        throw DatabaseError(e.errorClass(), std::string("Cannot read the database's tables and columns: ") + e.what(),
-                            e.sqlState(), e.nativeCode());
     }
+    if (alsoRead) alsoRead(db);
     db.close();
     WriteStderr(fmt::format("read the catalogue: tables {}, views {}, columns {}\n", snapshot.tables.size(),
                             snapshot.views.size(), columnCount(snapshot.tables) + columnCount(snapshot.views)));
@@ -79,8 +74,9 @@ void addCatalogueSourceOptions(CLI::App& command, CatalogueSourceOptions& o) {
     for (auto* option : o.connectionOnly) catalog->excludes(option);
 }
 
-std::optional<CatalogueSnapshot> LoadCatalogue(const CatalogueSourceOptions& o) {
-    if (o.isLive()) return ReadLiveCatalogue(o.connection);
+CatalogueSnapshot LoadCatalogue(const CatalogueSourceOptions& o, Activity& activity,
+                                const std::function<void(Database& db)>& alsoRead) {
+    if (o.isLive()) return ReadLiveCatalogue(o.connection, activity, alsoRead);
     if (o.catalogFile.empty()) return CatalogueSnapshot{};
     try {
         return CatalogueSnapshot::Load(PathFromUtf8(o.catalogFile));

@@ -7,7 +7,7 @@
 // returned.
 #pragma once
 
-#include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,10 +16,11 @@
 
 namespace orvel {
 
-// Nothing when the attempt was aborted (the reason is on standard error).
-// A connection that cannot be opened, or a catalogue that cannot be read,
-// raises an error that says which of the two failed.
-std::optional<CatalogueSnapshot> ReadLiveCatalogue(const ConnectionOptions& o);
+// The catalogue of the database the options name; `alsoRead`, when given,
+// reads more on the same connection before it closes.  `activity` says
+// whether the connection or a reading failed, and where.
+CatalogueSnapshot ReadLiveCatalogue(const ConnectionOptions& o, Activity& activity,
+                                    const std::function<void(Database& db)>& alsoRead = {});
 
 struct CatalogueSourceOptions {
     ConnectionOptions connection;
@@ -35,8 +36,9 @@ struct CatalogueSourceOptions {
 void addCatalogueSourceOptions(CLI::App& command, CatalogueSourceOptions& o);
 
 // The live catalogue, the file's, or an empty one when neither was asked
-// for; nothing when the attempt was aborted.  An unreadable file is a
-// usage error.
-std::optional<CatalogueSnapshot> LoadCatalogue(const CatalogueSourceOptions& o);
+// for.  An unreadable file is a usage error.  `alsoRead` as in
+// ReadLiveCatalogue, for a live database only.
+CatalogueSnapshot LoadCatalogue(const CatalogueSourceOptions& o, Activity& activity,
+                                const std::function<void(Database& db)>& alsoRead = {});
 
 }  // namespace orvel

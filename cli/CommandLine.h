@@ -1,9 +1,7 @@
 // The command-line front end: parses the arguments and runs one command.
 //
-// Exit codes: 0 success; 1 the run or statement failed (the database's
-// message on standard error); 2 a usage error (unknown command, option,
-// product or file); 3 the attempt was aborted (Oracle chosen, or Access
-// without a file); 4 `drift` found something missing.
+// The exit codes are the table in cli/ExitCodes.h; every error is reported
+// in the one shape of cli/ErrorReport.h.
 #pragma once
 
 #include <string>

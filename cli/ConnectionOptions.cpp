@@ -5,8 +5,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "database/NameMatching.h"
 #include "products/Products.h"
-#include "cli/Console.h"
+#include "database/ConnectionText.h"
 
 namespace orvel {
 
@@ -45,7 +46,7 @@ std::vector<CLI::Option*> addConnectionOptions(CLI::App& command, ConnectionOpti
     command.add_option("--kind", o.kind, "Database kind")
         ->check(CLI::IsMember({"sqlserver", "access", "oracle"}))
         ->capture_default_str();
-    auto* version = command.add_option("--version", o.version, "SQL Server version choice")
+    auto* version = command.add_option("--server-version", o.version, "The SQL Server version, as the window's choice")
                         ->check(CLI::IsMember({"2000", "2005", "2008", "2012"}))
                         ->capture_default_str()
                         ->excludes(odbc)
@@ -61,6 +62,7 @@ std::vector<CLI::Option*> addConnectionOptions(CLI::App& command, ConnectionOpti
         command.add_option("--settings-dir", o.settingsDir,
                            "Where ServerName.txt and RemoteConnections.json are read (default: beside the program)");
     o.placeOptions = {odbc, odbcFile, version, local, accessFile, settingsDir};
+    o.accessFileOption = accessFile;
     return {odbc, odbcFile, version, local, accessFile, settingsDir};
 }
 
@@ -77,7 +79,27 @@ void TakeGivenOdbc(ConnectionOptions& o) {
         return;
     }
     if (o.placeGiven()) return;
-    if (auto variable = EnvironmentText(kOdbcVariable)) o.odbc = *variable;
+    if (auto variable = EnvironmentText(kOdbcVariable)) {
+        o.odbc = *variable;
+        o.odbcFromEnvironment = !o.odbc.empty();
+    }
+}
+
+void RefuseChoicesTheOdbcStringCannotServe(const ConnectionOptions& o) {
+    const std::string advice = o.odbcFromEnvironment
+                                   ? "unset ORVEL_ODBC to use the choices"
+                                   : "leave out --kind access, or give a string that names the Access file";
+    if (!o.odbc.empty() && o.kind == "oracle")
+        throw UsageError("--kind oracle cannot be used with an ODBC string" +
+                         std::string(o.odbcFromEnvironment ? " (ORVEL_ODBC is set)" : "") +
+                         ": Oracle databases are not served");
+    if (!o.odbc.empty() && o.kind == "access" && !DescribeConnectionText(o.odbc).file)
+        throw UsageError("--kind access cannot be used with an ODBC string that names no Access file (DBQ=)" +
+                         std::string(o.odbcFromEnvironment ? " (ORVEL_ODBC is set)" : "") + ": " + advice);
+    const auto variable = EnvironmentText(kOdbcVariable);
+    if (o.odbc.empty() && o.accessFileOption && o.accessFileOption->count() > 0 && variable && !variable->empty())
+        throw UsageError("--access-file cannot be used while ORVEL_ODBC is set, which names another database: "
+                         "unset ORVEL_ODBC to use the Access file");
 }
 
 void requireProductOrOdbc(const ConnectionOptions& o) {
@@ -86,9 +108,14 @@ void requireProductOrOdbc(const ConnectionOptions& o) {
                          kOdbcVariable + ")");
 }
 
-void requireKnownProduct(const std::string& product) {
-    if (!product.empty() && !ProductById(product))
-        throw UsageError("unknown product \"" + product + "\" (ids: Velora, Tamrix2, Pelsa, Brivo, Mornale, Kestin, Zorbex)");
+std::string KnownProduct(const std::string& product) {
+    if (product.empty()) return product;
+    std::string ids;
+    for (const auto& known : Products()) {
+        if (EqualIgnoringAsciiCase(known.id, product)) return std::string(known.id);
+        ids += (ids.empty() ? "" : ", ") + std::string(known.id);
+    }
+    throw UsageError("unknown product \"" + product + "\" (ids: " + ids + ")");
 }
 
 std::optional<std::string> GivenAccessFile::chooseFile(const std::string&) {
@@ -104,30 +131,36 @@ std::string abortReason(const ConnectionOptions& o) {
 std::unique_ptr<ConnectionSettings> buildSettings(const ConnectionOptions& o, SettingsSystem& system,
                                                   GivenAccessFile& dialog) {
     auto settings = std::make_unique<ConnectionSettings>(system, dialog);
-    if (!settings->Prepare(o.runOptions())) {
-        WriteStderr(abortReason(o) + "\n");
-        return nullptr;
-    }
+    if (!settings->Prepare(o.runOptions())) throw AbortedError(abortReason(o));
     return settings;
 }
 
-bool ConnectAsOptionsSay(const ConnectionOptions& o, const std::function<void(const std::string& odbc)>& given,
+void ConnectAsOptionsSay(const ConnectionOptions& o, Activity& activity,
+                         const std::function<void(const std::string& odbc)>& given,
                          const std::function<bool(ConnectionSettings& settings)>& fromChoices) {
+    activity.doing = "connecting";
     if (!o.odbc.empty()) {
+        activity.at(o.odbc);
         given(o.odbc);
-        return true;
+        return;
     }
     SettingsSystem system(o.settingsDir);
     GivenAccessFile dialog(o.accessFile);
     ConnectionSettings settings(system, dialog);
-    if (fromChoices(settings)) return true;
-    WriteStderr(abortReason(o) + "\n");
-    return false;
+    bool connected = false;
+    try {
+        connected = fromChoices(settings);
+    } catch (...) {
+        activity.at(settings.ConnectionText());
+        throw;
+    }
+    activity.at(settings.ConnectionText());
+    if (!connected) throw AbortedError(abortReason(o));
 }
 
-bool openDatabase(Database& db, const ConnectionOptions& o) {
-    return ConnectAsOptionsSay(
-        o, [&db](const std::string& odbc) { db.open(odbc); },
+void openDatabase(Database& db, const ConnectionOptions& o, Activity& activity) {
+    ConnectAsOptionsSay(
+        o, activity, [&db](const std::string& odbc) { db.open(odbc); },
         [&db, &o](ConnectionSettings& settings) { return settings.Connect(db, o.runOptions()); });
 }
 

@@ -7,18 +7,19 @@
 // The last two keep a password out of the process list, where every user of
 // the machine can read a command line.
 //
-// Exit codes and the usage error live here too, so that each command's own
-// file can report them the same way.
+// Where a command opens a database, its Activity learns the place, so that
+// an error names the server and database (cli/ErrorReport.h).
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "cli/ErrorReport.h"
+#include "cli/ExitCodes.h"
 #include "upgrade/ConnectionSettings.h"
 #include "upgrade/Platform.h"
 #include "upgrade/RunOptions.h"
@@ -32,20 +33,12 @@ class Option;
 
 namespace orvel {
 
-enum ExitCode { kSuccess = 0, kFailed = 1, kUsage = 2, kAborted = 3, kDriftFound = 4, kRefusalExpected = 5,
-               kNotJudged = 6 };
-
 inline constexpr const char* kOdbcVariable = "ORVEL_ODBC";
-
-// A usage error found after parsing (unknown product, unreadable file).
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct ConnectionOptions {
     std::string product;
     std::string odbc;  // the ODBC string given, once TakeGivenOdbc has looked everywhere
+    bool odbcFromEnvironment = false;  // o.odbc came from ORVEL_ODBC
     std::string odbcFile;
     std::string kind = "sqlserver";
     std::string version = "2008";
@@ -55,6 +48,7 @@ struct ConnectionOptions {
     std::string settingsDir;
     // The options that say where the database is (set by addConnectionOptions).
     std::vector<const CLI::Option*> placeOptions;
+    const CLI::Option* accessFileOption = nullptr;
 
     RunOptions runOptions() const;
     // Whether any option that says where the database is was given.
@@ -63,7 +57,7 @@ struct ConnectionOptions {
 
 void addProductOption(CLI::App& command, std::string& product, bool required);
 
-// Adds --product, --odbc, --odbc-file, --kind, --version, --local, --web,
+// Adds --product, --odbc, --odbc-file, --kind, --server-version, --local, --web,
 // --access-file and --settings-dir; returns the options that only say where
 // the database is (all but --product, --kind and --web).
 std::vector<CLI::Option*> addConnectionOptions(CLI::App& command, ConnectionOptions& o, bool productRequired);
@@ -73,11 +67,20 @@ std::vector<CLI::Option*> addConnectionOptions(CLI::App& command, ConnectionOpti
 // unreadable file, or one whose first line is empty, is a usage error.
 void TakeGivenOdbc(ConnectionOptions& o);
 
+// Refuses, as a usage error, the choices an ODBC string cannot serve, so
+// that no run goes to the string's database as another kind and every
+// record holds the kind actually used: --kind oracle with any ODBC string,
+// --kind access with one that names no Access file (DBQ=), and
+// --access-file while ORVEL_ODBC is set (after TakeGivenOdbc).
+void RefuseChoicesTheOdbcStringCannotServe(const ConnectionOptions& o);
+
 // Refuses a connection without an ODBC string when no product names its
 // catalogue (after TakeGivenOdbc).
 void requireProductOrOdbc(const ConnectionOptions& o);
 
-void requireKnownProduct(const std::string& product);
+// The product's id as the products table spells it, whatever the letter
+// case given; an unknown id is a usage error.  Empty stays empty.
+std::string KnownProduct(const std::string& product);
 
 class SettingsSystem : public SystemInfo {
 public:
@@ -106,19 +109,21 @@ private:
 // Why an attempt with these options was aborted.
 std::string abortReason(const ConnectionOptions& o);
 
-// Builds the settings of the options; returns nothing when the attempt was
-// aborted (after saying why on standard error).
+// Builds the settings of the options; throws AbortedError when the attempt
+// was aborted.
 std::unique_ptr<ConnectionSettings> buildSettings(const ConnectionOptions& o, SettingsSystem& system,
                                                   GivenAccessFile& dialog);
 
 // Connects as the options say: `given` with the ODBC string given, or else
 // `fromChoices` with connection settings built from the choices, which
-// returns false when the attempt was aborted.  Returns false, after saying
-// why on standard error, when it was aborted.
-bool ConnectAsOptionsSay(const ConnectionOptions& o, const std::function<void(const std::string& odbc)>& given,
+// returns false when the attempt was aborted.  Throws AbortedError when it
+// was.  `activity` is told "connecting" and the place, which it keeps for
+// whatever follows on that connection.
+void ConnectAsOptionsSay(const ConnectionOptions& o, Activity& activity,
+                         const std::function<void(const std::string& odbc)>& given,
                          const std::function<bool(ConnectionSettings& settings)>& fromChoices);
 
-// Opens `db` as the options say; returns false when the attempt was aborted.
-bool openDatabase(Database& db, const ConnectionOptions& o);
+// Opens `db` as the options say (see ConnectAsOptionsSay).
+void openDatabase(Database& db, const ConnectionOptions& o, Activity& activity);
 
 }  // namespace orvel

@@ -73,4 +73,15 @@ bool StderrIsTerminal() {
 #endif
 }
 
+std::string PersianSentenceLine(std::string_view sentence) {
+#ifdef _WIN32
+    const bool marked = false;
+#else
+    const bool marked = isatty(fileno(stdout)) != 0;
+#endif
+    constexpr std::string_view kLeftToRightMark = "\xE2\x80\x8E";
+    if (!marked) return std::string(sentence) + "\n";
+    return std::string(kLeftToRightMark) + std::string(sentence) + std::string(kLeftToRightMark) + "\n";
+}
+
 }  // namespace orvel

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 #include "upgrade/Platform.h"
 #include "cli/ConnectionOptions.h"
@@ -59,13 +60,35 @@ std::string FormatRecordList(const std::vector<RecordSummary>& summaries) {
     return out;
 }
 
-int commandRecordsList(const RunRecords& records, std::size_t count) {
+std::string FormatRecordListJson(const std::vector<RecordSummary>& summaries, const RunRecords& records) {
+    using Json = nlohmann::ordered_json;
+    const auto textOrNull = [](const std::string& text) { return text.empty() ? Json() : Json(text); };
+    Json list = Json::array();
+    for (const auto& s : summaries) {
+        const auto file = records.fileOf(s.id);
+        list.push_back({{"id", s.id},
+                        {"start", s.start},
+                        {"product", textOrNull(s.product)},
+                        {"kind", s.kind},
+                        {"result", s.result},
+                        {"statements", s.statements},
+                        {"stoppedIn", textOrNull(s.stoppedIn)},
+                        {"file", file ? Json(Utf8FromPath(*file)) : Json()}});
+    }
+    return list.dump(2) + "\n";
+}
+
+int commandRecordsList(const RunRecords& records, std::size_t count, const std::string& format) {
     std::vector<RecordSummary> summaries = records.list();
+    if (count > 0 && summaries.size() > count) summaries.resize(count);
+    if (format == "json") {
+        WriteStdout(FormatRecordListJson(summaries, records));
+        return kSuccess;
+    }
     if (summaries.empty()) {
         WriteStdout("No records yet in " + Utf8FromPath(records.folder()) + "\n");
         return kSuccess;
     }
-    if (count > 0 && summaries.size() > count) summaries.resize(count);
     WriteStdout("Records in " + Utf8FromPath(records.folder()) + ", newest first:\n\n" +
                 FormatRecordList(summaries));
     return kSuccess;

@@ -18,12 +18,17 @@ namespace orvel {
 // written costs one warning on standard error.
 RunRecords CommandLineRecords();
 
-// `records`: the latest `count` records, newest first (0: every kept one).
-int commandRecordsList(const RunRecords& records, std::size_t count);
+// `records`: the latest `count` records, newest first (0: every kept one),
+// as a table or as JSON ("json").
+int commandRecordsList(const RunRecords& records, std::size_t count, const std::string& format);
 // `records show ID`: the record as written, one JSON object a line.
 int commandRecordsShow(const RunRecords& records, const std::string& id);
 
 // The listing as `records` prints it.
 std::string FormatRecordList(const std::vector<RecordSummary>& summaries);
+// The listing as `records --format json` prints it: an array of {"id",
+// "start", "product", "kind", "result", "statements", "stoppedIn", "file"},
+// "product" and "stoppedIn" null when the record names none.
+std::string FormatRecordListJson(const std::vector<RecordSummary>& summaries, const RunRecords& records);
 
 }  // namespace orvel

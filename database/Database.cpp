@@ -54,6 +54,13 @@ void Database::execute(const std::string& sql) {
     doExecute(sql);
 }
 
+void Database::executeAnswered(const std::string& sql, const AnswerReceiver& answered) {
+    checkSendable(*this, sql);
+    doExecuteAnswered(sql, answered);
+}
+
+void Database::doExecuteAnswered(const std::string& sql, const AnswerReceiver&) { doExecute(sql); }
+
 void Database::executeQuery(const std::string& sql, const Parameters& parameters) {
     checkSendable(*this, sql);
     doExecuteQuery(sql, parameters);

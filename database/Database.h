@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -92,6 +93,18 @@ struct ResultSet {
     bool operator==(const ResultSet&) const = default;
 };
 
+// One answer of a statement text sent by executeAnswered: a result set, or
+// the number of rows a statement changed, with the messages the server sent
+// with it (PRINT, informational messages), as the database gave them.
+struct StatementAnswer {
+    std::optional<ResultSet> rows;
+    std::optional<long long> rowsAffected;  // a result without columns that counted the rows it changed
+    std::vector<std::string> messages;
+
+    bool operator==(const StatementAnswer&) const = default;
+};
+using AnswerReceiver = std::function<void(StatementAnswer answer)>;
+
 // What a database says it is, as the driver reports it when the connection
 // opens: the product ("Microsoft SQL Server", "ACCESS", "SQLite") and its
 // version ("11.00.3000").
@@ -118,6 +131,20 @@ public:
     // What the open database says it is; nothing when closed or when it does
     // not tell (the simulator).
     virtual std::optional<ServerIdentity> serverIdentity() const { return std::nullopt; }
+    // The database the open connection is in, as the server reports it (a
+    // connection text that names none lands in the login's default one);
+    // nothing when closed or when it does not tell.
+    virtual std::optional<std::string> currentDatabase() const { return std::nullopt; }
+    // A new, closed database of the same kind, to open a second session of
+    // its own on the same server (the run lock's); nothing when this
+    // implementation gives no such session (the simulator).
+    virtual std::unique_ptr<Database> newSession() const { return nullptr; }
+    // Asks the statement under way on this connection, if any, to stop.
+    // Called from another thread while the connection's own thread waits
+    // for the statement's answer; that statement then fails, or ends as
+    // usual when the server finishes it first.  Does nothing where nothing
+    // can be cancelled, and never throws.
+    virtual void cancel() noexcept {}
 
     // Tables and views of every schema, names only, in the provider's order.
     virtual std::vector<std::string> tableNames() = 0;
@@ -138,6 +165,13 @@ public:
     // discards any result.  An empty text or a closed connection is refused
     // here, the same way for every implementation.
     void execute(const std::string& sql);
+    // As execute, handing every answer of the batch to `answered` as it
+    // arrives, until the end or the first error, which is thrown once the
+    // answers before it were handed on (the query window's statement text,
+    // as `exec` shows it).  This default sends as execute does and answers
+    // nothing: a database that keeps no rows, and the decorators, which log
+    // or watch what is sent, say nothing more.
+    void executeAnswered(const std::string& sql, const AnswerReceiver& answered);
     // Sends a query-object text whose `:name` markers are bound, by name, to
     // the given text parameters; returns no rows.
     void executeQuery(const std::string& sql, const Parameters& parameters = {});
@@ -151,6 +185,7 @@ public:
 protected:
     virtual void doExecute(const std::string& sql) = 0;
     virtual void doExecuteQuery(const std::string& sql, const Parameters& parameters) = 0;
+    virtual void doExecuteAnswered(const std::string& sql, const AnswerReceiver& answered);
     // This default refuses: the database keeps no rows to read.
     virtual std::vector<ResultSet> doReadResults(const std::string& sql);
 };

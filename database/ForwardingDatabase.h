@@ -15,6 +15,9 @@ public:
     void close() override { inner_.close(); }
     bool isOpen() const override { return inner_.isOpen(); }
     std::optional<ServerIdentity> serverIdentity() const override { return inner_.serverIdentity(); }
+    std::optional<std::string> currentDatabase() const override { return inner_.currentDatabase(); }
+    std::unique_ptr<Database> newSession() const override { return inner_.newSession(); }
+    void cancel() noexcept override { inner_.cancel(); }
     std::vector<std::string> tableNames() override { return inner_.tableNames(); }
     std::vector<std::string> columnNames(const std::string& table) override { return inner_.columnNames(table); }
     std::optional<std::vector<ListedObject>> listedObjects() override { return inner_.listedObjects(); }

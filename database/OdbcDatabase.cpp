@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -31,8 +32,16 @@ namespace orvel {
 namespace {
 
 static_assert(sizeof(SQLWCHAR) == 2, "the adapter expects UTF-16 SQLWCHAR (Windows, unixODBC)");
+// The driver manager's lengths and counts are as wide as a pointer (4 bytes
+// in 32-bit programs, 8 in 64-bit ones); ODBC headers configured for another
+// processor would have it write past them.
+static_assert(sizeof(SQLLEN) == sizeof(void*) && sizeof(SQLULEN) == sizeof(void*),
+              "the ODBC headers do not match this processor's SQLLEN");
 
 constexpr const char* kErrorClass = "OdbcError";
+
+// The longest nvarchar(n), in UTF-16 units.
+constexpr std::size_t kLongestWideVarchar = 4000;
 
 // ---- UTF-8 <-> UTF-16 ------------------------------------------------------
 
@@ -119,11 +128,15 @@ std::string toUtf8(const SQLWCHAR* units, std::size_t length) {
 
 bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-// Every diagnostic record of the handle as one error: the messages joined by
-// line feeds, the SQLSTATE and native code of the first record.
-[[noreturn]] void throwDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc, const char* call) {
-    std::string message, sqlState;
+struct Diagnostic {
+    std::string sqlState;
     long nativeCode = 0;
+    std::string message;
+};
+
+// Every diagnostic record the handle holds now, in order.
+std::vector<Diagnostic> diagnosticsOf(SQLSMALLINT handleType, SQLHANDLE handle) {
+    std::vector<Diagnostic> diagnostics;
     for (SQLSMALLINT record = 1;; ++record) {
         SQLWCHAR state[6] = {};
         SQLINTEGER native = 0;
@@ -137,14 +150,24 @@ bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WIT
                                  static_cast<SQLSMALLINT>(text.size()), &textLength);
         }
         if (!succeeded(got)) break;
-        if (record == 1) {
-            sqlState = toUtf8(state, 5);
-            nativeCode = native;
-        } else {
-            message += '\n';
-        }
-        message += toUtf8(text.data(), std::min<std::size_t>(static_cast<std::size_t>(textLength), text.size() - 1));
+        diagnostics.push_back({toUtf8(state, 5), native,
+                               toUtf8(text.data(), std::min<std::size_t>(static_cast<std::size_t>(textLength),
+                                                                         text.size() - 1))});
     }
+    return diagnostics;
+}
+
+// Every diagnostic record of the handle as one error: the messages joined by
+// line feeds, the SQLSTATE and native code of the first record.
+[[noreturn]] void throwDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, SQLRETURN rc, const char* call) {
+    std::string message, sqlState;
+    long nativeCode = 0;
+    const std::vector<Diagnostic> diagnostics = diagnosticsOf(handleType, handle);
+    if (!diagnostics.empty()) {
+        sqlState = diagnostics.front().sqlState;
+        nativeCode = diagnostics.front().nativeCode;
+    }
+    for (std::size_t i = 0; i < diagnostics.size(); ++i) message += (i > 0 ? "\n" : "") + diagnostics[i].message;
     if (message.empty())
         message = std::string(call) + " failed (return code " + std::to_string(rc) +
                   ") and the driver gave no diagnostic record";
@@ -209,9 +232,35 @@ private:
     bool connected_ = false;
 };
 
+// The statement under way on a connection, so that another thread can
+// cancel it; the lock keeps its handle from being freed during SQLCancel.
+class StatementInFlight {
+public:
+    void set(SQLHSTMT handle) noexcept {
+        const std::lock_guard lock(mutex_);
+        handle_ = handle;
+    }
+    void cancel() noexcept {
+        const std::lock_guard lock(mutex_);
+        // An answer that has already come is not undone: the driver then
+        // reports nothing to cancel, which changes nothing.
+        if (handle_ != SQL_NULL_HANDLE) SQLCancel(handle_);
+    }
+
+private:
+    std::mutex mutex_;
+    SQLHSTMT handle_ = SQL_NULL_HANDLE;
+};
+
 class Statement : public Handle<SQL_HANDLE_STMT> {
 public:
-    explicit Statement(const Connection& connection) : Handle(SQL_HANDLE_DBC, connection.get()) {}
+    Statement(const Connection& connection, StatementInFlight& inFlight)
+        : Handle(SQL_HANDLE_DBC, connection.get()), inFlight_(inFlight) {
+        inFlight_.set(get());
+    }
+    ~Statement() { inFlight_.set(SQL_NULL_HANDLE); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
 
     // Executes and drains every result, so that an error of a later
     // statement of a batch is raised.  SQL_NO_DATA is success: some drivers
@@ -220,6 +269,47 @@ public:
         SQLRETURN rc = SQLExecDirectW(get(), sql.data(), static_cast<SQLINTEGER>(sql.length()));
         if (rc != SQL_NO_DATA) check(rc, "SQLExecDirectW");
         while ((rc = SQLMoreResults(get())) != SQL_NO_DATA) check(rc, "SQLMoreResults");
+    }
+
+    // Executes a statement text and hands on each of its results: the rows
+    // of a result with columns, else the count of rows changed when the
+    // driver knows it, with the informational diagnostics (the server's
+    // messages) that came with it; messages that came while the rows were
+    // read, or after the last result, follow as answers of their own.  As in
+    // executeAndDrain, SQL_NO_DATA is an answer without rows, and an error of
+    // a later statement is raised.
+    void executeAnswering(WideText& sql, const AnswerReceiver& answered) {
+        const auto handOn = [&answered](StatementAnswer answer) {
+            if (answer.rows || answer.rowsAffected || !answer.messages.empty()) answered(std::move(answer));
+        };
+        SQLRETURN rc = SQLExecDirectW(get(), sql.data(), static_cast<SQLINTEGER>(sql.length()));
+        for (const char* call = "SQLExecDirectW";; call = "SQLMoreResults") {
+            if (rc != SQL_NO_DATA) check(rc, call);
+            StatementAnswer answer;
+            answer.messages = messages();
+            StatementAnswer later;
+            SQLSMALLINT count = 0;
+            if (rc != SQL_NO_DATA) check(SQLNumResultCols(get(), &count), "SQLNumResultCols");
+            if (count > 0) {
+                answer.rows = currentResult(static_cast<SQLUSMALLINT>(count));
+                later.messages = messages();  // of the fetch that found no more rows
+            } else if (SQLLEN changed = -1; succeeded(SQLRowCount(get(), &changed)) && changed >= 0) {
+                answer.rowsAffected = changed;
+            }
+            handOn(std::move(answer));
+            handOn(std::move(later));
+            if ((rc = SQLMoreResults(get())) == SQL_NO_DATA) {
+                handOn({std::nullopt, std::nullopt, messages()});
+                break;
+            }
+        }
+    }
+
+    // The messages of the diagnostic records the last call left.
+    std::vector<std::string> messages() const {
+        std::vector<std::string> texts;
+        for (auto& diagnostic : diagnosticsOf(SQL_HANDLE_STMT, get())) texts.push_back(std::move(diagnostic.message));
+        return texts;
     }
 
     // Executes a read and collects every result set that has columns, in
@@ -286,6 +376,9 @@ public:
         }
         return toUtf8(all.data(), all.size());
     }
+
+private:
+    StatementInFlight& inFlight_;
 };
 
 // The connection the catalogue is read through; the statement paths are
@@ -314,6 +407,7 @@ std::optional<std::string> environmentValue(const char* name) {
 
 struct OdbcDatabase::Handles {
     Environment environment;
+    StatementInFlight inFlight;
     std::optional<Connection> connection;
     // The driver's escape for "_" and "%" in catalogue search patterns;
     // empty when it has none.
@@ -343,12 +437,27 @@ std::optional<ServerIdentity> OdbcDatabase::serverIdentity() const {
     return handles_->identity;
 }
 
+std::optional<std::string> OdbcDatabase::currentDatabase() const {
+    if (!isOpen()) return std::nullopt;
+    SQLWCHAR name[256] = {};
+    SQLINTEGER length = 0;
+    if (!succeeded(SQLGetConnectAttrW(handles_->connection->get(), SQL_ATTR_CURRENT_CATALOG, name,
+                                      static_cast<SQLINTEGER>(sizeof name), &length)) ||
+        length <= 0)
+        return std::nullopt;
+    return toUtf8(name, std::min<std::size_t>(static_cast<std::size_t>(length) / sizeof(SQLWCHAR), std::size(name) - 1));
+}
+
+std::unique_ptr<Database> OdbcDatabase::newSession() const { return std::make_unique<OdbcDatabase>(); }
+
+void OdbcDatabase::cancel() noexcept { handles_->inFlight.cancel(); }
+
 void OdbcDatabase::close() { handles_->connection.reset(); }
 
 bool OdbcDatabase::isOpen() const { return handles_->connection.has_value(); }
 
 std::optional<std::vector<ListedObject>> OdbcDatabase::listedObjects() {
-    Statement statement(openConnection(handles_->connection));
+    Statement statement(openConnection(handles_->connection), handles_->inFlight);
     // No blank after the comma: some drivers then drop the views.
     WideText types("TABLE,VIEW");
     statement.check(SQLTablesW(statement.get(), nullptr, 0, nullptr, 0, nullptr, 0, types.data(),
@@ -379,7 +488,7 @@ CatalogueListing OdbcDatabase::readCatalogue() {
     std::unordered_map<std::string, Rows> rowsOf;  // by folded name
     bool everyColumnRead = true;
     try {
-        Statement statement(openConnection(handles_->connection));
+        Statement statement(openConnection(handles_->connection), handles_->inFlight);
         WideText everyName("%");
         statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, everyName.data(),
                                     static_cast<SQLSMALLINT>(everyName.length()), nullptr, 0),
@@ -430,7 +539,7 @@ std::vector<std::string> OdbcDatabase::columnNames(const std::string& table) {
         if (!escape.empty() && (c == '_' || c == '%' || escape == std::string_view(&c, 1))) pattern += escape;
         pattern += c;
     }
-    Statement statement(openConnection(handles_->connection));
+    Statement statement(openConnection(handles_->connection), handles_->inFlight);
     WideText name(pattern);
     statement.check(SQLColumnsW(statement.get(), nullptr, 0, nullptr, 0, name.data(),
                                 static_cast<SQLSMALLINT>(name.length()), nullptr, 0),
@@ -447,9 +556,15 @@ std::vector<std::string> OdbcDatabase::columnNames(const std::string& table) {
 }
 
 void OdbcDatabase::doExecute(const std::string& sql) {
-    Statement statement(*handles_->connection);
+    Statement statement(*handles_->connection, handles_->inFlight);
     WideText text(sql);
     statement.executeAndDrain(text);
+}
+
+void OdbcDatabase::doExecuteAnswered(const std::string& sql, const AnswerReceiver& answered) {
+    Statement statement(*handles_->connection, handles_->inFlight);
+    WideText text(sql);
+    statement.executeAnswering(text, answered);
 }
 
 void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& parameters) {
@@ -458,7 +573,7 @@ void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& para
         values.push_back(&ParameterValue(parameters, name));
         return std::string("?");
     });
-    Statement statement(*handles_->connection);
+    Statement statement(*handles_->connection, handles_->inFlight);
     // The bound buffers must stay where they are until the statement ran.
     std::vector<WideText> buffers;
     buffers.reserve(values.size());
@@ -466,8 +581,13 @@ void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& para
     for (std::size_t i = 0; i < values.size(); ++i) {
         auto& buffer = buffers.emplace_back(*values[i]);
         lengths[i] = static_cast<SQLLEN>(buffer.length() * sizeof(SQLWCHAR));
+        // A text longer than the longest nvarchar(n) goes as a long text
+        // (nvarchar(max)): bound as a plain one, a driver may declare it
+        // nvarchar(4000), and the server then keeps its first 4,000
+        // characters without an error.
+        const SQLSMALLINT type = buffer.length() > kLongestWideVarchar ? SQL_WLONGVARCHAR : SQL_WVARCHAR;
         statement.check(SQLBindParameter(statement.get(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                                         SQL_C_WCHAR, SQL_WVARCHAR, std::max<SQLULEN>(buffer.length(), 1), 0,
+                                         SQL_C_WCHAR, type, std::max<SQLULEN>(buffer.length(), 1), 0,
                                          buffer.data(), lengths[i] + static_cast<SQLLEN>(sizeof(SQLWCHAR)),
                                          &lengths[i]),
                         "SQLBindParameter");
@@ -477,7 +597,7 @@ void OdbcDatabase::doExecuteQuery(const std::string& sql, const Parameters& para
 }
 
 std::vector<ResultSet> OdbcDatabase::doReadResults(const std::string& sql) {
-    Statement statement(*handles_->connection);
+    Statement statement(*handles_->connection, handles_->inFlight);
     WideText text(sql);
     return statement.readAll(text);
 }

@@ -24,6 +24,12 @@ public:
     bool isOpen() const override;
     // SQL_DBMS_NAME and SQL_DBMS_VER, as the driver answered when it opened.
     std::optional<ServerIdentity> serverIdentity() const override;
+    // SQL_ATTR_CURRENT_CATALOG, as the driver keeps it.
+    std::optional<std::string> currentDatabase() const override;
+    // Another OdbcDatabase, with an environment of its own.
+    std::unique_ptr<Database> newSession() const override;
+    // SQLCancel on the statement under way, from any thread.
+    void cancel() noexcept override;
 
     std::vector<std::string> tableNames() override;
     std::vector<std::string> columnNames(const std::string& table) override;
@@ -41,6 +47,9 @@ public:
 protected:
     void doExecute(const std::string& sql) override;
     void doExecuteQuery(const std::string& sql, const Parameters& parameters) override;
+    // Every result set, count of rows changed, and the driver's
+    // informational diagnostics (the server's messages) of each result.
+    void doExecuteAnswered(const std::string& sql, const AnswerReceiver& answered) override;
     std::vector<ResultSet> doReadResults(const std::string& sql) override;
 
 private:

@@ -1,5 +1,6 @@
-// Taking, refusing and giving back the run lock with SQL Server's
-// application locks, and asking the server who holds it.
+// Taking, refusing, watching and giving back the run lock with SQL Server's
+// application locks on a session of its own, and asking the server who
+// holds it.
 #include "database/RunLock.h"
 
 #include <charconv>
@@ -7,6 +8,8 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "database/ConnectionText.h"
 
 namespace orvel {
 
@@ -101,35 +104,129 @@ std::string RunLockRefusedMessage(const RunLockHolder& holder) {
     return message + ". Start this upgrade again when that one has ended.";
 }
 
+RunLockLost::RunLockLost(const std::string& reason)
+    : DatabaseError("RunLockLost",
+                    "This run's lock on the database was lost with the connection that held it, so another "
+                    "upgrade could start: the run stopped before its next statement. Start it again when no "
+                    "other upgrade of this database is running. The connection's last answer:\n" +
+                        reason) {}
+
+const Database* RunLock::openSession(const std::string& connectionText) {
+    release();
+    if (DescribeConnectionText(connectionText).file) {
+        noSession_ = "an Access file gives no application lock";
+        return nullptr;
+    }
+    session_ = connection_.newSession();
+    if (!session_) {
+        noSession_ = "this database gives no application lock";
+        return nullptr;
+    }
+    try {
+        session_->open(connectionText);
+    } catch (...) {
+        session_.reset();
+        throw;
+    }
+    return session_.get();
+}
+
 std::string RunLock::take() {
-    const auto identity = connection_.serverIdentity();
-    if (!identity || identity->product != kSqlServerProduct)
+    if (!session_) return "no run lock: " + (noSession_.empty() ? std::string("no session was opened for it") : noSession_) +
+                          "; the run goes on without one";
+    Database& session = *session_;
+    const auto identity = session.serverIdentity();
+    if (!identity || identity->product != kSqlServerProduct) {
+        closeSession();
         return "no run lock: " +
                (identity ? "the database (" + identity->product + ")" : std::string("this database")) +
                " gives no application lock; the run goes on without one";
+    }
     std::optional<int> code;
     try {
-        if (const auto answer = singleValue(connection_.readResults(takeLock()))) code = returnCode(*answer);
+        if (const auto answer = singleValue(session.readResults(takeLock()))) code = returnCode(*answer);
     } catch (const DatabaseError& e) {
+        closeSession();
         return std::string("no run lock: the server refused to give one (") + e.what() +
                "); the run goes on without one";
     }
-    if (!code)
+    if (!code) {
+        closeSession();
         return "no run lock: the server's answer to the request for one is no number; the run goes on without one";
-    if (*code < 0) throw RunLockRefused(RunLockRefusedMessage(askHolder(connection_)));
+    }
+    if (*code < 0) {
+        const RunLockHolder holder = askHolder(session);
+        closeSession();
+        throw RunLockRefused(RunLockRefusedMessage(holder));
+    }
     held_ = true;
+    startWatch();
     return "run lock taken";
 }
 
-void RunLock::release() noexcept {
-    if (!held_) return;
-    held_ = false;
-    try {
-        // Asked as a read, as the lock was taken: no statement of the run.
-        if (connection_.isOpen()) connection_.readResults(releaseLock());
-    } catch (...) {
-        // The session, and the lock with it, is gone.
+void RunLock::startWatch() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = false;
+        lost_.reset();
     }
+    watcher_ = std::thread([this] { watch(); });
+}
+
+void RunLock::watch() {
+    std::unique_lock lock(mutex_);
+    while (!wake_.wait_for(lock, watchInterval_, [this] { return stopping_; })) {
+        lock.unlock();
+        try {
+            session_->readResults(kRunLockWatchQuestion);
+        } catch (const std::exception& e) {
+            lock.lock();
+            // A question cancelled because the run is ending is no loss.
+            if (!stopping_) lost_ = e.what();
+            return;
+        }
+        lock.lock();
+    }
+}
+
+void RunLock::throwIfLost() const {
+    const std::lock_guard lock(mutex_);
+    if (lost_) throw RunLockLost(*lost_);
+}
+
+void RunLock::closeSession() noexcept {
+    if (!session_) return;
+    try {
+        session_->close();
+    } catch (...) {
+        // Closing a session that is gone has nothing left to do.
+    }
+    session_.reset();
+}
+
+void RunLock::release() noexcept {
+    if (watcher_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        // A question under way that the server does not answer must not
+        // hold up the end of the run.
+        session_->cancel();
+        watcher_.join();
+    }
+    if (held_) {
+        held_ = false;
+        try {
+            // Given back before closing: a driver that pools connections
+            // keeps the session, and a session's lock, past a close.
+            if (session_->isOpen()) session_->readResults(releaseLock());
+        } catch (...) {
+            // The session, and the lock with it, is gone.
+        }
+    }
+    closeSession();
 }
 
 }  // namespace orvel

@@ -9,9 +9,12 @@
 
 namespace orvel {
 
-QueryOutcome RunTypedStatement(Database& db, const std::string& text) {
+QueryOutcome RunTypedStatement(Database& db, const std::string& text, const AnswerReceiver& answered) {
     try {
-        db.execute(text);
+        if (answered)
+            db.executeAnswered(text, answered);
+        else
+            db.execute(text);
         return {true, std::string(kQuerySucceededMessage), ""};
     } catch (const std::exception& e) {
         return {false, QueryErrorText(ErrorClassOf(e), e.what()), e.what()};
@@ -35,9 +38,9 @@ void QueryRunner::openWithConnectionText(const std::string& productId, const std
     record_ = OpenRecorded(connection_, {RecordKind::Query, productId, options, connectionText, true}, records_);
 }
 
-QueryOutcome QueryRunner::run(const std::string& text) {
+QueryOutcome QueryRunner::run(const std::string& text, const AnswerReceiver& answered) {
     const auto sent = std::chrono::steady_clock::now();
-    QueryOutcome outcome = RunTypedStatement(connection_, text);
+    QueryOutcome outcome = RunTypedStatement(connection_, text, answered);
     StatementRecord statement{std::nullopt, Sender::Command, text, {}, std::nullopt};
     statement.duration =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - sent);

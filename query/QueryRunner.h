@@ -24,9 +24,10 @@ struct QueryOutcome {
 };
 
 // Sends `text` exactly as typed (line breaks kept, nothing trimmed) through
-// the command object; any rows are discarded.  Errors are caught and turned
-// into the outcome, never thrown.
-QueryOutcome RunTypedStatement(Database& db, const std::string& text);
+// the command object; its answers (rows, counts, the server's messages) go
+// to `answered`, and are discarded when it is empty, as the window does.
+// Errors are caught and turned into the outcome, never thrown.
+QueryOutcome RunTypedStatement(Database& db, const std::string& text, const AnswerReceiver& answered = {});
 
 class QueryRunner {
 public:
@@ -41,8 +42,9 @@ public:
     void openWithConnectionText(const std::string& productId, const std::string& connectionText,
                                 const RunOptions& options);
 
-    // The run button: the text sent, its answer recorded.
-    QueryOutcome run(const std::string& text);
+    // The run button: the text sent, its answer recorded; the answers of
+    // the batch go to `answered` as in RunTypedStatement.
+    QueryOutcome run(const std::string& text, const AnswerReceiver& answered = {});
 
     // The window closed: the record of this opening ends.
     void close();

@@ -237,7 +237,13 @@ private:
     std::size_t at_ = 0;
 };
 
-// The column a definition names, or the server's complaint about it.
+// The text the tokens from `first` to `last` span in their statement.
+std::string spannedText(const Token& first, const Token& last) {
+    return std::string(first.text.data(), static_cast<std::size_t>(last.text.data() + last.text.size() - first.text.data()));
+}
+
+// The column a definition names, with the rest of its definition, or the
+// server's complaint about it.
 void readColumn(const Tokens& item, CatalogueChange& change) {
     if (!change.fault.empty()) return;
     if (item.empty()) {
@@ -246,7 +252,40 @@ void readColumn(const Tokens& item, CatalogueChange& change) {
         change.fault = "Column '" + plainName(item.front().text) + "' has no data type.";
     } else {
         change.columns.push_back(plainName(item.front().text));
+        change.definitions.push_back(spannedText(item[1], item.back()));
     }
+}
+
+// Every ALTER TABLE name ALTER COLUMN column definition of the statement;
+// the definition ends at a semicolon, a closing parenthesis it did not open,
+// or a word that opens a statement of its own.
+std::vector<AlteredColumn> alteredColumns(const Tokens& tokens) {
+    std::vector<AlteredColumn> altered;
+    const std::size_t n = tokens.size();
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        if (!IsKeyword(tokens[i], "ALTER") || !IsKeyword(tokens[i + 1], "TABLE")) continue;
+        std::string written;
+        std::size_t k = i + 2;
+        while (k < n && (tokens[k].kind == Token::Word || tokens[k].kind == Token::Identifier)) {
+            written += tokens[k++].text;
+            if (k >= n || !isPunct(tokens[k], '.')) break;
+            written += tokens[k++].text;
+        }
+        if (written.empty() || k + 3 >= n || !IsKeyword(tokens[k], "ALTER") || !IsKeyword(tokens[k + 1], "COLUMN"))
+            continue;
+        const std::size_t first = k + 3;
+        std::size_t last = first;
+        int depth = 0;
+        for (std::size_t j = first; j < n; ++j) {
+            if (isPunct(tokens[j], '(')) ++depth;
+            if (isPunct(tokens[j], ')') && --depth < 0) break;
+            if (isPunct(tokens[j], ';') || (depth == 0 && j > first && opensStatement(tokens[j]))) break;
+            last = j;
+        }
+        altered.push_back({plainName(written), plainName(tokens[k + 2].text), spannedText(tokens[first], tokens[last])});
+        i = last;
+    }
+    return altered;
 }
 
 CatalogueChange changeOf(CatalogueChange::Kind kind, const QualifiedName& name) {
@@ -360,9 +399,12 @@ StatementEffect ReadStatementEffect(std::string_view sql) {
     Parser p(tokens);
     for (Reader read : readers) {
         p.rewind();
-        if (auto effect = read(p)) return *effect;
+        if (auto effect = read(p)) {
+            effect->alteredColumns = alteredColumns(tokens);
+            return *effect;
+        }
     }
-    return {std::nullopt, mayChangeNames(tokens, 0)};
+    return {std::nullopt, mayChangeNames(tokens, 0), alteredColumns(tokens)};
 }
 
 }  // namespace orvel

@@ -41,11 +41,23 @@ struct CatalogueChange {
     std::string name;                   // brackets and quotes off, schema off
     std::optional<std::string> schema;  // as the statement qualifies the name
     std::vector<std::string> columns;   // brackets and quotes off
+    // For CreateTable and AddColumns: what follows each column's name in its
+    // definition ("nvarchar(50) NOT NULL"), as written; one per column.
+    std::vector<std::string> definitions;
     bool columnsKnown = true;
     Guard guard = Unguarded;
     // The server's answer to a definition it cannot take (a column without
     // a type, an empty column list entry); empty when the shape is sound.
     std::string fault;
+};
+
+// A column whose type an ALTER TABLE ... ALTER COLUMN changes.
+struct AlteredColumn {
+    std::string table;       // brackets and quotes off, schema off
+    std::string column;      // brackets and quotes off
+    std::string definition;  // what follows the column's name, as written
+
+    bool operator==(const AlteredColumn&) const = default;
 };
 
 struct StatementEffect {
@@ -55,6 +67,9 @@ struct StatementEffect {
     // The statement may create, drop or rename a table, view or column in a
     // way `change` does not describe.
     bool mayChangeMore = false;
+    // Every ALTER COLUMN anywhere in the statement, behind an IF or not, in
+    // order (none of them changes a name).
+    std::vector<AlteredColumn> alteredColumns;
 };
 
 StatementEffect ReadStatementEffect(std::string_view sql);

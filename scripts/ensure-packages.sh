@@ -1,6 +1,6 @@
 # Installs the Debian packages the build, the tests and the window need,
-# when they are missing.  Sourced by ./run, ./test and ./build-windows; safe
-# to run again.
+# when they are missing, and builds.  Sourced by ./run, ./test, ./test-i386
+# and ./build-windows; safe to run again.
 
 ORVEL_PACKAGES=(
   cmake ninja-build g++ pkg-config
@@ -48,4 +48,12 @@ orvel_build() {
     cmake "${generator[@]}" -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
   cmake --build build ${1:+--target "$@"}
+}
+
+# orvel_took PART: says how long PART took, since the previous call or the
+# start of the script (the parts of CI's time).
+orvel_took() {
+  local seconds=$((SECONDS - ${orvel_part_started:-0}))
+  echo "Time: $1 took $((seconds / 60)) min $((seconds % 60)) s"
+  orvel_part_started=$SECONDS
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # orvel-updater-cli end to end: `exec --odbc` through the SQLite ODBC driver
-# (success, and a failing statement with the driver's message), and the ODBC
+# (success with the driver's count of rows, and a failing statement with the
+# driver's message in the error shape), and the ODBC
 # string `connection-text --odbc-string` prints.  The driver list is the test's
 # own (ODBCSYSINI), so the result does not depend on what this machine has
 # registered.
@@ -31,13 +32,14 @@ expect() {
 
 db="DRIVER={SQLite3};Database=$dir/cli.db"
 succeeded=".دستور مورد نظر با موفقيت اجرا گرديد"
-expect "exec runs a statement" 0 "$succeeded" "" -- \
+expect "exec runs a statement" 0 $'(0 rows affected)\n\n'"$succeeded" "" -- \
     "$cli" exec --odbc "$db" --sql "create table T(ID integer)"
 expect "exec reports the driver's error" 1 "" \
-    $'Error class: OdbcError\nError message: [SQLite]table T already exists (1)' -- \
+    "orvel-updater-cli: error: running the statement ($dir/cli.db): [SQLite]table T already exists (1)" -- \
     "$cli" exec --odbc "$db" --sql "create table T(ID integer)"
 echo "insert into T values(1)" >"$dir/statement.sql"
-expect "exec reads a file" 0 "$succeeded" "" -- "$cli" exec --odbc "$db" --file "$dir/statement.sql"
+expect "exec reads a file" 0 $'(1 row affected)\n\n'"$succeeded" "" -- \
+    "$cli" exec --odbc "$db" --file "$dir/statement.sql"
 
 mkdir "$dir/settings" "$dir/freetds" "$dir/none"
 printf 'SRV\\INST\r\n' >"$dir/settings/ServerName.txt"
@@ -50,7 +52,7 @@ expect "the environment's driver" 0 \
     'Driver={ODBC Driver 18 for SQL Server};Server=SRV\INST;Trusted_Connection=yes;Database=Velora;Encrypt=Optional' "" -- \
     env ODBCSYSINI="$dir/none" ORVEL_SQLSERVER_DRIVER="ODBC Driver 18 for SQL Server" "$cli" "${text[@]}"
 expect "no driver" 1 "" \
-    'No SQL Server ODBC driver is installed. Install "ODBC Driver 18 for SQL Server" (or 17; on Linux the FreeTDS driver, package tdsodbc, also serves), or name an installed driver in the environment variable ORVEL_SQLSERVER_DRIVER.' -- \
+    'orvel-updater-cli: error: building the connection text (SRV\INST/Velora): No SQL Server ODBC driver is installed. Install "ODBC Driver 18 for SQL Server" (or 17; on Linux the FreeTDS driver, package tdsodbc, also serves), or name an installed driver in the environment variable ORVEL_SQLSERVER_DRIVER' -- \
     env ODBCSYSINI="$dir/none" "$cli" "${text[@]}"
 expect "an Access path is braced" 0 "Driver={MDBTools};DBQ={$dir/a}}b.mdb};PWD=5062917348" "" -- \
     env ODBCSYSINI="$dir/none" ORVEL_ACCESS_DRIVER=MDBTools \

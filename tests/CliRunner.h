@@ -98,6 +98,9 @@ public:
         return false;
     }
 
+    // What it has written to standard error so far.
+    std::string errSoFar() const { return FileText(errFile()); }
+
     CliResult wait() {
         if (!exitCode_) {
             int status = 0;

@@ -1,7 +1,10 @@
 // What the live suites that drive orvel-updater-cli against a server share:
 // reading the catalogue as `snapshot` lists it, the catalogue `plan`
-// predicts, the statements of a `--log` file as `plan` lists them, and a run
-// started and left going until its log shows so many statements answered.
+// predicts, the statements of a `--log` file as `plan` lists them, a run
+// started and left going until its log shows so many statements answered,
+// and the message of the error the program reported.  (A `--log` file also
+// holds a line naming each run, and the lines of its target and safety copy;
+// only the statement lines begin {"step":.)
 #pragma once
 
 #include <algorithm>
@@ -39,10 +42,30 @@ inline std::string WithoutDurations(const std::string& log) {
     return std::regex_replace(log, duration, "}");
 }
 
-// How many lines (statements, for a `--log` file) the file holds now.
+// The last line of a program's output (its error, as the ErrorBox shows it).
+inline std::string LastLine(std::string text) {
+    while (text.ends_with('\n')) text.pop_back();
+    return text.substr(text.rfind('\n') + 1);  // from the start when there is one line
+}
+
+// How many lines the file holds now.
 inline int LineCount(const std::filesystem::path& file) {
     const std::string text = FileText(file);
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The statement lines of a `--log` file, each with its line feed.
+inline std::string LoggedStatements(const std::filesystem::path& log) {
+    std::string statements;
+    for (const auto& line : ReadLines(log))
+        if (line.starts_with("{\"step\":")) statements += line + "\n";
+    return statements;
+}
+
+// How many statements a `--log` file shows answered now.
+inline int StatementCount(const std::filesystem::path& log) {
+    const std::string statements = LoggedStatements(log);
+    return static_cast<int>(std::count(statements.begin(), statements.end(), '\n'));
 }
 
 // The catalogue of the live database, read by `snapshot`.
@@ -75,9 +98,21 @@ inline std::unique_ptr<CliProcess> StartUntilLogged(const std::vector<std::strin
                                                     const std::filesystem::path& log, int statements) {
     auto run = std::make_unique<CliProcess>(arguments);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (LineCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
+    while (StatementCount(log) < statements && run->running() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return run;
+}
+
+// The message of the error on standard error `err`: what follows
+// "orvel-updater-cli: error: <doing> (<place>): " to the end; empty when
+// there is no error line.
+inline std::string ErrorMessage(const std::string& err) {
+    const auto line = err.find("orvel-updater-cli: error: ");
+    if (line == std::string::npos) return {};
+    const auto message = err.find("): ", line);
+    std::string text = err.substr(message == std::string::npos ? line : message + 3);
+    while (text.ends_with('\n')) text.pop_back();
+    return text;
 }
 
 }  // namespace orvel::test

@@ -108,11 +108,11 @@ TEST_P(LiveRefusals, CheckNamesTheStatementTheRunStopsAtAndMendedRowsLetTheRunCo
     const auto log = dir.path() / "run.jsonl";
     const auto checked = command({"upgrade", "--check-first", "--log", log.string()});
     EXPECT_EQ(checked.exitCode, 5) << checked.err;
-    EXPECT_EQ(test::FileText(log), "");
+    EXPECT_EQ(test::LoggedStatements(log), "");
     const auto stopped = command({"upgrade", "--log", log.string()});
     ASSERT_EQ(stopped.exitCode, 1) << stopped.err;
     EXPECT_NE(stopped.err.find("Why (error " + std::to_string(f.error) + ")"), std::string::npos) << stopped.err;
-    std::string lastLine = test::FileText(log);
+    std::string lastLine = test::LoggedStatements(log);
     lastLine.pop_back();
     lastLine = lastLine.substr(lastLine.rfind('\n') + 1);
     const auto refused = nlohmann::json::parse(lastLine);

@@ -67,7 +67,7 @@ TEST(LiveWholeSteps, AStepRefusedAtItsLastStatementLeavesItsTableAsBeforeItOnlyW
 
         const auto refused = RunCli(arguments);
         EXPECT_EQ(refused.exitCode, 1) << c.what << "\n" << refused.err;
-        const std::string sent = test::FileText(log);
+        const std::string sent = test::LoggedStatements(log);
         const std::string last = sent.substr(sent.rfind('\n', sent.size() - 2) + 1);
         EXPECT_NE(last.find("\"alter table Setting alter column TO_P3  integer\",\"error\""), std::string::npos)
             << c.what << ": the run stopped elsewhere: " << last;
@@ -170,7 +170,7 @@ TEST(LiveSafetyCopy, AServerThatCannotMakeTheCopyStopsTheRunBeforeAnythingIsSent
         if (test::LiveServerIsTsqlEngine()) {
             EXPECT_NE(stopped.err.find(c.reason), std::string::npos) << c.what << "\n" << stopped.err;
         }
-        EXPECT_EQ(test::FileText(log), "") << c.what;
+        EXPECT_EQ(test::LoggedStatements(log), "") << c.what;
         EXPECT_EQ(test::ReadLiveCatalogue(odbc), newDatabase) << c.what;
     }
 }

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
+#include <string_view>
+#include <thread>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -89,6 +91,32 @@ std::optional<std::string> columnText(SQLHSTMT statement, SQLUSMALLINT column) {
         if (rc == SQL_SUCCESS) break;
     }
     return text;
+}
+
+// Creating and dropping a database changes the server's own catalogue, and
+// two such changes at the same moment (live tests side by side: ctest -j,
+// or several checkouts against one server) can collide.  The engine then
+// refuses one with "tuple concurrently updated", SQL Server with error 1807
+// (another CREATE DATABASE holds the model database).  Neither says anything
+// about the statement itself, which is sent again after a short wait.
+bool collidedWithAnotherDatabaseChange(const DatabaseError& error) {
+    return error.nativeCode() == 1807 ||
+           std::string_view(error.what()).find("concurrently updated") != std::string_view::npos;
+}
+
+void changeDatabases(const std::string& server, const std::string& sql) {
+    constexpr int kAttempts = 10;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            ServerSession(server).run(sql);
+            return;
+        } catch (const DatabaseError& error) {
+            if (attempt == kAttempts || !collidedWithAnotherDatabaseChange(error)) throw;
+        }
+        // Waits that differ from process to process, so that the colliding
+        // tests do not meet again.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50 * attempt + getpid() % 50));
+    }
 }
 
 std::string uniqueSuffix() {
@@ -186,20 +214,20 @@ ScratchDatabase::ScratchDatabase(std::string_view prefix, std::string_view colla
     server_ = *server;
     while (server_.ends_with(';')) server_.pop_back();
     name_ = std::string(prefix) + uniqueSuffix();
-    ServerSession(server_).run("CREATE DATABASE [" + name_ + "]" +
-                               (collation.empty() ? "" : " COLLATE " + std::string(collation)));
+    changeDatabases(server_, "CREATE DATABASE [" + name_ + "]" +
+                                 (collation.empty() ? "" : " COLLATE " + std::string(collation)));
 }
 
 ScratchDatabase::~ScratchDatabase() {
     const std::string drop = "DROP DATABASE [" + name_ + "]";
     try {
         try {
-            ServerSession(server_).run(drop);
+            changeDatabases(server_, drop);
         } catch (const DatabaseError&) {
             // SQL Server refuses to drop a database in use: a run the test
             // left behind may still be connected.
             endSessions();
-            ServerSession(server_).run(drop);
+            changeDatabases(server_, drop);
         }
     } catch (const std::exception& e) {
         ADD_FAILURE() << "The test database " << name_ << " could not be dropped: " << e.what();
@@ -218,15 +246,14 @@ std::vector<std::string> ScratchDatabase::sessions() const {
 }
 
 void ScratchDatabase::endSessions() const {
-    const auto ids = sessions();
-    if (ids.empty()) return;
-    ServerSession admin(server_);
-    for (const auto& id : ids) {
-        try {
-            admin.run("KILL " + id);
-        } catch (const DatabaseError&) {
-            // It ended on its own between the listing and the KILL.
-        }
+    for (const auto& id : sessions()) endSession(id);
+}
+
+void ScratchDatabase::endSession(const std::string& id) const {
+    try {
+        ServerSession(server_).run("KILL " + id);
+    } catch (const DatabaseError&) {
+        // It ended on its own between the listing and the KILL.
     }
 }
 

@@ -4,9 +4,10 @@
 // create databases (./test sets it to the T-SQL engine it starts).  Each live
 // test works in a ScratchDatabase of its own, made under a unique name and
 // dropped when the test ends, passed or failed.  ServerSession is the tests'
-// own connection for what the program's adapter never does: reading result
-// rows and the server's informational messages (PRINT).  Catalogues read
-// from the server are compared as the server compares names.
+// own connection, apart from the program's adapter that the tests check:
+// it reads result rows and the server's informational messages (PRINT)
+// through narrow ODBC calls of its own.  Catalogues read from the server are
+// compared as the server compares names.
 #pragma once
 
 #include <memory>
@@ -48,6 +49,8 @@ public:
     std::vector<std::string> sessions() const;
     // Ends every session connected to this database, as a server operator would.
     void endSessions() const;
+    // Ends the session `id` (as sessions() lists it).
+    void endSession(const std::string& id) const;
 
 private:
     std::string server_;

@@ -190,6 +190,27 @@ TEST_F(SqliteOdbc, SendsPersianTextExactly) {
     EXPECT_THROW(db.execute("insert into Texts(V) values('" + kFarsiYehKaf + "')"), DatabaseError);
 }
 
+TEST_F(SqliteOdbc, SendsAndReadsLongTextsWhole) {
+    // Up to the longest nvarchar(n) a parameter is bound as a text of that
+    // length, beyond it as a long text; past 65,535 bytes the lengths no
+    // longer fit 16 bits.  Each is bound, read back and measured by the
+    // driver.
+    db.execute("create table Long(ID int, V text)");
+    const std::size_t letters[] = {1, 4000, 4001, 70000};
+    for (const std::size_t count : letters) {
+        SCOPED_TRACE(std::to_string(count) + " letters");
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) text += i % 2 ? "x" : "\xD9\x8A";  // YEH and x in turn
+        db.executeQuery("insert into Long(ID, V) values(" + std::to_string(count) + ", :v)", {{"v", text}});
+        const auto read = db.readResults("select V, length(V) from Long where ID = " + std::to_string(count));
+        ASSERT_EQ(read.size(), 1u);
+        ASSERT_EQ(read[0].rows.size(), 1u);
+        EXPECT_EQ(read[0].rows[0][0].value_or("").size(), text.size());
+        EXPECT_TRUE(read[0].rows[0][0] == text) << "came back changed";
+        EXPECT_EQ(read[0].rows[0][1], std::to_string(count));
+    }
+}
+
 TEST_F(SqliteOdbc, ReadsEveryResultSetWithNullsAndPersianText) {
     db.execute("create table T(ID int, V text)");
     db.executeQuery("insert into T values(1, :v)", {{"v", kYehKeheh}});

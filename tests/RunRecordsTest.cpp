@@ -96,7 +96,7 @@ TEST(RunRecords, ASuccessfulRunHoldsTheAttemptEveryStatementAsLoggedAndTheResult
 
     const auto file = f.onlyRecord();
     const auto lines = test::ReadLines(file);
-    ASSERT_EQ(lines.size(), 1u + 1u + 181u + 1u);
+    ASSERT_EQ(lines.size(), 1u + 1u + 1u + 181u + 1u);
     const Json header = Json::parse(lines.front());
     const Json expectedHeader = {
         {"record", "run"}, {"program", "orvel-test"}, {"version", kProgramVersion}, {"product", "Pelsa"},
@@ -105,11 +105,13 @@ TEST(RunRecords, ASuccessfulRunHoldsTheAttemptEveryStatementAsLoggedAndTheResult
     for (const auto& [key, value] : expectedHeader.items()) EXPECT_EQ(header[key], value) << key;
     EXPECT_EQ(header["start"].get<std::string>().size(), 25u) << header["start"];
 
-    // The run lock's note: the simulator gives no lock.
+    // The run lock's note: the simulator gives no lock.  Then what the run
+    // changes.
     EXPECT_TRUE(Json::parse(lines[1])["note"].get<std::string>().starts_with("no run lock: ")) << lines[1];
+    EXPECT_EQ(Json::parse(lines[2])["target"]["database"], "Pelsa") << lines[2];
 
     // Each statement line is the --log line, duration included.
-    const Strings statementLines(lines.begin() + 2, lines.end() - 1);
+    const Strings statementLines(lines.begin() + 3, lines.end() - 1);
     Strings logged;
     for (const auto& line : f.logLines) logged.push_back(line.substr(0, line.size() - 1));
     EXPECT_EQ(statementLines, logged);
@@ -123,9 +125,9 @@ TEST(RunRecords, ASuccessfulRunHoldsTheAttemptEveryStatementAsLoggedAndTheResult
     EXPECT_TRUE(f.warnings.empty());
 }
 
-// The safety copy, made when the connection opens, is named in the line
-// after the first, before the run lock's note; neither is a statement of the
-// run.
+// The safety copy, made when the connection opens, is named after the run
+// lock's note (the lock is taken before the connection opens) and before
+// the target; none of them is a statement of the run.
 TEST(RunRecords, ASafetyCopyIsNamedBeforeTheStatementsAndIsNotCountedAsOne) {
     RecordsFixture f;
     test::TempDir files;
@@ -144,10 +146,11 @@ TEST(RunRecords, ASafetyCopyIsNamedBeforeTheStatementsAndIsNotCountedAsOne) {
     const auto lines = test::ReadLines(f.onlyRecord());
     const std::size_t statements = f.logLines.size();
     ASSERT_GT(statements, 0u);
-    ASSERT_EQ(lines.size(), 1u + 1u + 1u + statements + 1u);
-    EXPECT_EQ(Json::parse(lines[1]), Json::parse(SafetyCopyJson(*copying.made()).dump()));
-    EXPECT_TRUE(Json::parse(lines[2]).contains("note"));
-    EXPECT_EQ(Json::parse(lines[3])["step"], "TCapability");
+    ASSERT_EQ(lines.size(), 1u + 1u + 1u + 1u + statements + 1u);
+    EXPECT_TRUE(Json::parse(lines[1]).contains("note"));
+    EXPECT_EQ(Json::parse(lines[2]), Json::parse(SafetyCopyJson(*copying.made()).dump()));
+    EXPECT_TRUE(Json::parse(lines[3]).contains("target"));
+    EXPECT_EQ(Json::parse(lines[4])["step"], "TCapability");
     EXPECT_EQ(f.records.list().front().statements, statements);
     EXPECT_EQ(Json::parse(lines.back())["statements"], statements);
 }

@@ -68,6 +68,39 @@ TEST(StatementEffects, ReadsTheShapesThatCreateDropAndAddExactly) {
     });
 }
 
+// The definitions of the columns a statement makes, and every ALTER COLUMN
+// in it, as written: what drift reads to learn a product's column types.
+TEST(StatementEffects, ColumnDefinitionsAndAlteredColumnsAreKeptAsWritten) {
+    const struct {
+        const char* sql;
+        std::vector<std::string> definitions;
+        std::vector<AlteredColumn> altered;
+    } cases[] = {
+        {"create table dbo.Transfer( CT  Integer PRIMARY KEY)", {"Integer PRIMARY KEY"}, {}},
+        {"create table dbo.P_TKarmozd (INS_CD integer , COM_CD  nvarchar (50) NOT NULL, primary key(INS_CD))",
+         {"integer", "nvarchar (50) NOT NULL"},
+         {}},
+        {"ALTER TABLE T ADD a nvarchar(5) NOT NULL, [TO] bit default (0)", {"nvarchar(5) NOT NULL", "bit default (0)"}, {}},
+        {"alter table A_FASQ ALTER COLUMN SH_B NVARCHAR(50) NOT NULL ", {}, {{"A_FASQ", "SH_B", "NVARCHAR(50) NOT NULL"}}},
+        {"alter table  T_SMS_Inbox alter column [SMS_TEXT] nvarchar(450)", {}, {{"T_SMS_Inbox", "SMS_TEXT", "nvarchar(450)"}}},
+        {"if not exists (select 1 from sys.columns where name='SH_R' and object_id=object_id('A_GMSANDUQ') and "
+         "is_nullable=0) alter table dbo.A_GMSANDUQ ALTER COLUMN SH_R INT NOT NULL",
+         {},
+         {{"A_GMSANDUQ", "SH_R", "INT NOT NULL"}}},
+        {"alter table T alter column a int; alter table [dbo].[U] alter column b decimal(18, 2) null\rselect 1",
+         {},
+         {{"T", "a", "int"}, {"U", "b", "decimal(18, 2) null"}}},
+        {"begin alter table T alter column a money end", {}, {{"T", "a", "money"}}},
+        {"alter table T alter column", {}, {}},
+        {"alter table T add constraint PK primary key (a)", {}, {}},
+    };
+    for (const auto& c : cases) {
+        const StatementEffect effect = ReadStatementEffect(c.sql);
+        EXPECT_EQ(effect.change ? effect.change->definitions : std::vector<std::string>(), c.definitions) << c.sql;
+        EXPECT_EQ(effect.alteredColumns, c.altered) << c.sql;
+    }
+}
+
 TEST(StatementEffects, StatementsThatChangeNoNameAreKnownAsSuch) {
     expectEffects({
         {"alter table A_FASQ ALTER COLUMN SH_B NVARCHAR(50) NOT NULL ", "none"},

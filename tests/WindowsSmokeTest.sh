@@ -78,6 +78,10 @@ stored() {
 }
 
 same "products" 0 products
+same "products as JSON" 0 products --format json
+same "the program's version" 0 --version
+same "a command mistyped" 2 upgrad --product Velora
+same "the help of check (exit codes, environment)" 0 help check
 same "plan, restaurant product, JSON lines" 0 plan --product Mornale
 same "plan, treasury product, SQL script" 0 plan --product Kestin --format sql
 
@@ -101,10 +105,14 @@ ODBCSYSINI="$dir/drivers" same "ODBC string from ServerName.txt in a Persian-nam
 # statement file with a Persian name, stored exactly.
 db="DRIVER={SQLite3};Database=$dir/smoke.db"
 succeeded=".دستور مورد نظر با موفقيت اجرا گرديد"
-expect "exec creates a table" 0 "$succeeded" exec --odbc "$db" --sql "create table T(Name text)"
-expect "exec inserts Persian text" 0 "$succeeded" exec --odbc "$db" --sql "insert into T values('يک')"
+# Each statement's count of rows (the SQLite driver counts 0 for a table
+# made), then the success sentence.
+expect "exec creates a table" 0 $'(0 rows affected)\n\n'"$succeeded" exec --odbc "$db" --sql "create table T(Name text)"
+expect "exec inserts Persian text" 0 $'(1 row affected)\n\n'"$succeeded" exec --odbc "$db" --sql "insert into T values('يک')"
 printf "insert into T values('کي')" >"$dir/دستور.sql"
-expect "exec reads a Persian-named file" 0 "$succeeded" exec --odbc "$db" --file "$dir/دستور.sql"
+expect "exec reads a Persian-named file" 0 $'(1 row affected)\n\n'"$succeeded" exec --odbc "$db" --file "$dir/دستور.sql"
+same "exec shows the rows as a table" 0 exec --odbc "$db" --sql "select Name, length(Name) as n from T"
+same "exec shows the rows as JSON" 0 exec --odbc "$db" --sql "select Name from T" --format json
 if [[ $(stored "$dir/smoke.db") == $'D98ADAA9\nDAA9D98A' ]]; then
     echo "ok: the Persian text is stored exactly"
 else
@@ -145,9 +153,10 @@ if [[ -n ${ORVEL_TEST_ODBC:-} ]]; then
         odbc="$server;Database=$database"
         same "server: a statement" 0 exec --odbc "$odbc" --sql "select 1"
         expect "server: exec creates a table" 0 "$succeeded" exec --odbc "$odbc" --sql "create table T(Name nvarchar(10))"
-        expect "server: exec inserts Persian text" 0 "$succeeded" exec --odbc "$odbc" --sql "insert into T values(N'يک')"
+        expect "server: exec inserts Persian text" 0 $'(1 row affected)\n\n'"$succeeded" exec --odbc "$odbc" --sql "insert into T values(N'يک')"
         printf "insert into T values(N'کي')" >"$dir/دستور-سرور.sql"
-        expect "server: exec reads a Persian-named file" 0 "$succeeded" exec --odbc "$odbc" --file "$dir/دستور-سرور.sql"
+        expect "server: exec reads a Persian-named file" 0 $'(1 row affected)\n\n'"$succeeded" exec --odbc "$odbc" --file "$dir/دستور-سرور.sql"
+        same "server: result sets and the server's messages" 0 exec --odbc "$odbc" --sql "select Name from T order by Name; print 'done'"
         same "server: the Persian text is stored exactly" 0 exec --odbc "$odbc" --sql \
             "if (select count(*) from T where len(Name) = 2 and ((unicode(Name) = 1610 and unicode(substring(Name, 2, 1)) = 1705) or (unicode(Name) = 1705 and unicode(substring(Name, 2, 1)) = 1610))) <> 2 raiserror('The Persian text was changed on its way', 16, 1)"
         same "server: a statement the server rejects" 1 exec --odbc "$odbc" --sql "select * from OrvelNoSuchTable"

@@ -14,7 +14,8 @@ RecordWriter startRecord(const RunRecords* records, const RecordHeader& header) 
 }  // namespace
 
 std::optional<RecordWriter> OpenRecorded(Database& db, ConnectionSettings& settings, const RunOptions& options,
-                                         RecordKind kind, const RunRecords* records) {
+                                         RecordKind kind, const RunRecords* records,
+                                         const Opening& opening) {
     RecordHeader header{kind, std::string(ProductIdForEntry(options.productEntry)), options, "", false};
     try {
         if (!settings.Prepare(options)) return std::nullopt;
@@ -23,13 +24,17 @@ std::optional<RecordWriter> OpenRecorded(Database& db, ConnectionSettings& setti
         throw;
     }
     header.connectionText = settings.ConnectionText();
-    return OpenRecorded(db, header, records);
+    return OpenRecorded(db, header, records, opening);
 }
 
-RecordWriter OpenRecorded(Database& db, const RecordHeader& header, const RunRecords* records) {
+RecordWriter OpenRecorded(Database& db, const RecordHeader& header, const RunRecords* records,
+                          const Opening& opening) {
     RecordWriter record = startRecord(records, header);
     try {
-        OpenConnection(db, header.connectionText);
+        if (opening)
+            opening(record, header);
+        else
+            OpenConnection(db, header.connectionText);
     } catch (const std::exception& e) {
         record.failed(e, kStageOpening);
         throw;

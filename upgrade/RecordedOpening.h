@@ -8,6 +8,7 @@
 // the file dialog cancelled) opens nothing and leaves no record.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,12 +22,21 @@ namespace orvel {
 inline constexpr const char* kStageSettings = "connection settings";
 inline constexpr const char* kStageOpening = "opening the connection";
 
+// How the connection of an attempt is opened once its record has started;
+// the default closes `db` when open and opens it with the header's text.
+// A run takes its lock here first.  What it throws is written to the
+// record as a failure in opening the connection (unless it has ended the
+// record itself) and passed on.
+using Opening = std::function<void(RecordWriter& record, const RecordHeader& header)>;
+
 // The connection built from the choices by `settings`; nothing when the
 // attempt was aborted.  `records` may be null (no records kept).
 std::optional<RecordWriter> OpenRecorded(Database& db, ConnectionSettings& settings, const RunOptions& options,
-                                         RecordKind kind, const RunRecords* records);
+                                         RecordKind kind, const RunRecords* records,
+                                         const Opening& opening = {});
 
 // The connection text of `header`, used as it is.
-RecordWriter OpenRecorded(Database& db, const RecordHeader& header, const RunRecords* records);
+RecordWriter OpenRecorded(Database& db, const RecordHeader& header, const RunRecords* records,
+                          const Opening& opening = {});
 
 }  // namespace orvel

@@ -20,6 +20,22 @@ namespace {
 constexpr const char* kStageBeforeSteps = "before the first step";
 constexpr const char* kStageCheck = "the check before the first step";
 
+// What stopWhenAsked throws; runRecorded turns it into RunInterrupted.
+class StopAsked : public std::runtime_error {
+public:
+    StopAsked() : std::runtime_error("The run was asked to stop") {}
+};
+
+std::string InterruptedMessage(StopCause cause, const std::string& where,
+                               const std::optional<std::string>& rolledBackStep, bool nothingSent) {
+    std::string message = fmt::format("The upgrade was stopped by {} {}.", StopCauseText(cause), where);
+    if (nothingSent) return message + " Nothing was sent; the database is as it was.";
+    if (rolledBackStep)
+        return message + fmt::format(" The step \"{}\" was rolled back: its tables are as they were before it.",
+                                     *rolledBackStep);
+    return message + " What it sent before it stopped stays applied; run the upgrade again to complete it.";
+}
+
 std::string RefusalExpectedMessage(const CheckReport& report) {
     std::string message = fmt::format(
         "The check expects the database to refuse {} statement(s) of this run; nothing was sent.\n",
@@ -35,6 +51,10 @@ std::string RefusalExpectedMessage(const CheckReport& report) {
 
 RefusalExpectedError::RefusalExpectedError(CheckReport report)
     : std::runtime_error(RefusalExpectedMessage(report)), report_(std::move(report)) {}
+
+RunInterrupted::RunInterrupted(StopCause cause, const std::string& where,
+                               const std::optional<std::string>& rolledBackStep, bool nothingSent)
+    : std::runtime_error(InterruptedMessage(cause, where, rolledBackStep, nothingSent)), cause_(cause) {}
 
 RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& registry, const OptionsSource& options,
                      const RunRecords* records, CatalogueReads reads)
@@ -54,16 +74,68 @@ RunDriver::RunDriver(Database& db, Progress& progress, const StepRegistry& regis
     };
 }
 
+namespace {
+
+// Gives a recorded run's lock back however the run ends.
+struct LockGivenBack {
+    std::unique_ptr<RunLock>& lock;
+    ~LockGivenBack() { lock.reset(); }
+};
+
+}  // namespace
+
 void RunDriver::BitBtn2Click(ConnectionSettings& settings) {
-    auto record = OpenRecorded(db_, settings, options_.options(), RecordKind::Run, records_);
+    const LockGivenBack givenBack{lock_};
+    auto record = OpenRecorded(db_, settings, options_.options(), RecordKind::Run, records_, lockedOpening());
     if (!record) return;
     runRecorded(*record, settings.ProductId(), settings.ConnectionText());
 }
 
 void RunDriver::RunWithConnectionText(const std::string& productId, const std::string& connectionText) {
-    RecordWriter record =
-        OpenRecorded(db_, {RecordKind::Run, productId, options_.options(), connectionText, true}, records_);
+    const LockGivenBack givenBack{lock_};
+    RecordWriter record = OpenRecorded(db_, {RecordKind::Run, productId, options_.options(), connectionText, true},
+                                       records_, lockedOpening());
     runRecorded(record, productId, connectionText);
+}
+
+Opening RunDriver::lockedOpening() {
+    return [this](RecordWriter& record, const RecordHeader& header) {
+        if (onRecordStarted) onRecordStarted(record, header);
+        stage_ = kStageOpening;
+        inStep_ = false;
+        try {
+            lock_ = std::make_unique<RunLock>(db_);
+            // The lock's session is the run's first contact with the server:
+            // a system database is refused there, before anything is sent.
+            if (const Database* session = lock_->openSession(header.connectionText))
+                RefuseSystemDatabase(*session, header.connectionText);
+            record.note(lock_->take());
+            OpenConnection(db_, header.connectionText);
+        } catch (const std::exception&) {
+            // A stop asked for while the connection opened (a safety copy
+            // being made, its backup cancelled) ends the run as interrupted.
+            if (stopCause_.load() != StopCause::None) throw interrupted(record);
+            throw;
+        }
+    };
+}
+
+void RunDriver::requestStop(StopCause cause) noexcept {
+    StopCause none = StopCause::None;
+    if (cause == StopCause::None || !stopCause_.compare_exchange_strong(none, cause)) return;
+    db_.cancel();
+}
+
+void RunDriver::stopWhenAsked() const {
+    if (stopCause_.load() != StopCause::None) throw StopAsked();
+}
+
+RunInterrupted RunDriver::interrupted(RecordWriter& record) const {
+    const StopCause cause = stopCause_.load();
+    const std::string where = inStep_ ? fmt::format("in the step \"{}\"", stage_) : "(" + stage_ + ")";
+    RunInterrupted stopped(cause, where, rolledBackStep_, stage_ == kStageOpening);
+    record.interrupted(StopCauseName(cause), stage_, stopped.what());
+    return stopped;
 }
 
 void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText) {
@@ -71,29 +143,36 @@ void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, 
     if (onConnectionOpened) onConnectionOpened(record);
     refused_.reset();
     rolledBackStep_.reset();
+    inStep_ = false;
     try {
+        stage_ = kStageBeforeSteps;
+        // A database that gave the lock no session of its own is looked
+        // at here, still before anything is sent.
+        RefuseSystemDatabase(db_, connectionText);
+        const RunTarget target = DescribeRunTarget(db_, productId, connectionText);
+        record.note(RunTargetJson(target));
+        if (onTargetKnown) onTargetKnown(target);
         RunProduct(productId, connectionText);
-    } catch (const DatabaseError& e) {
+    } catch (const std::exception& e) {
+        record_ = nullptr;
+        // Whatever ended the run once a stop was asked for (the cancelled
+        // statement's error among them) ends it as interrupted.
+        if (stopCause_.load() != StopCause::None) throw interrupted(record);
+        const auto* databaseError = dynamic_cast<const DatabaseError*>(&e);
         // Under the database's own lines: what explains the refusal, then
         // whether the step was undone.
-        std::string added = explainRefused();
-        if (rolledBackStep_)
+        std::string added = databaseError ? explainRefused() : std::string();
+        if (databaseError && rolledBackStep_)
             added += fmt::format("{}The step \"{}\" was rolled back: its tables are as they were before it.",
                                  added.empty() ? "" : "\n", *rolledBackStep_);
         if (added.empty()) {
             record.failed(e, stage_);
-            record_ = nullptr;
             throw;
         }
-        DatabaseError explained(e.errorClass(), std::string(e.what()) + "\n" + added, e.sqlState(),
-                                e.nativeCode());
+        DatabaseError explained(databaseError->errorClass(), std::string(e.what()) + "\n" + added,
+                                databaseError->sqlState(), databaseError->nativeCode());
         record.failed(explained, stage_);
-        record_ = nullptr;
         throw explained;
-    } catch (const std::exception& e) {
-        record.failed(e, stage_);
-        record_ = nullptr;
-        throw;
     }
     record_ = nullptr;
 }
@@ -131,34 +210,22 @@ void RunDriver::checkEveryStepRegistered(const std::string& productId) const {
     }
 }
 
-void RunDriver::takeRunLock(RunLock& lock) {
-    const std::string note = lock.take();
-    if (record_) record_->note(note);
-}
-
 void RunDriver::RunProduct(const std::string& productId, const std::string& connectionText) {
     stage_ = kStageBeforeSteps;
+    inStep_ = false;
     sent_.setCurrentStep(std::nullopt);
     // A list this program cannot complete is refused before anything is sent.
     checkEveryStepRegistered(productId);
-    // Held until the run ends, however it ends; asked of db_ itself, so the
-    // log never sees it.
-    RunLock lock(db_);
-    takeRunLock(lock);
-    // After a reconnect the lock is taken again before the first statement
-    // sent on the new connection: the steps in between answer from the kept
-    // picture and send nothing, and a reconnect after which the run sends
-    // nothing asks for no lock.
-    bool lockDue = false;
-    sent_.beforeEachStatement = [&] {
-        if (!lockDue) return;
-        lockDue = false;
-        takeRunLock(lock);
+    // Before each statement: a stop asked for, or the run lock lost, ends
+    // the run with the statement unsent.
+    sent_.beforeEachStatement = [this] {
+        stopWhenAsked();
+        if (lock_) lock_->throwIfLost();
     };
-    const struct ForgetLockHook {
+    const struct ForgetHook {
         LoggingDatabase& sent;
-        ~ForgetLockHook() { sent.beforeEachStatement = nullptr; }
-    } forgetLockHook{sent_};
+        ~ForgetHook() { sent.beforeEachStatement = nullptr; }
+    } forgetHook{sent_};
     // Whatever was done on the connection since the last run (the query
     // window sends past the picture) is read afresh.
     picture_.openedPast(connectionText);
@@ -167,20 +234,25 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
 
     if (productId == "Tamrix2") schema_.DropTableIfPresent("LOGIN");
     const bool velora = productId == "Velora";
+    std::string lastStep;
     for (const auto& entry : StepListFor(productId)) {
         if (entry.isReconnectPoint()) {
             if (velora && options_.options().web) continue;
             stage_ = "reconnecting after " + stage_;
-            // Given back before closing: a driver that pools connections
-            // keeps the session, and a session's lock, past a close.
-            lock.release();
+            inStep_ = false;
+            stopWhenAsked();
+            // The run lock lives on a session of its own: a reconnect closes
+            // and opens only the run's connection.
             steps_.close();
+            if (onReconnect) onReconnect(ReconnectMoment::Closed, lastStep);
             steps_.open(connectionText);
-            lockDue = true;
+            if (onReconnect) onReconnect(ReconnectMoment::Reopened, lastStep);
             continue;
         }
         const std::string step(entry.step);
-        stage_ = step;
+        stage_ = lastStep = step;
+        inStep_ = true;
+        stopWhenAsked();
         sent_.setCurrentStep(step);
         if (onStepStarted) onStepStarted(step);
         const auto runStep = [this, &step] { (*registry_.find(step))(schema_); };
@@ -197,8 +269,9 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
     }
     if (velora) progress_.setOverallPosition(100);
 
-    // The run is complete here; the message below waits for the user.
-    lock.release();
+    // The run is complete here; the message below waits for the user, who
+    // must not keep the lock meanwhile.
+    if (lock_) lock_->release();
     if (record_) record_->succeeded();
     progress_.display().focusExitButton();
     progress_.display().showSuccessMessage(std::string(kRunSucceededMessage));

@@ -19,22 +19,37 @@
 // the reconnects of the step list; asked to, the driver lets every operation
 // ask the database itself.  What the run sends is the same either way.
 //
-// A run holds the database's run lock (database/RunLock.h) from the moment its
-// connection is open, taking it again after every reconnect before it sends
-// anything more, so that a second upgrade of the same database fails at
-// once instead of changing the same tables.  The lock is no statement: the log and the picture never see
-// it, and the record notes it.
+// A recorded run holds the database's run lock (database/RunLock.h) on a
+// session of its own, opened once the record has started and before the
+// run's connection (so before a safety copy is made), kept across the
+// step list's reconnect points and given back when the run ends, so that a
+// second upgrade of the same database fails at once instead of changing the
+// same tables.  The lock is no statement: the log and the picture never see
+// it, and the record notes it.  Should its session be lost, the run stops
+// before its next statement.
+//
+// Before anything is sent the driver refuses a connection that leads to one
+// of the server's own databases, then names the target (RunTarget.h) in the
+// record and to onTargetKnown.
+//
+// A run can be stopped from another thread (requestStop: the command line's
+// Ctrl-C and SIGTERM): the statement under way is cancelled or allowed to
+// end, nothing more is sent, a step under way with whole steps is rolled
+// back, and the run ends with RunInterrupted, its record saying so.
 //
 // Asked to, the driver runs each step as one transaction (WholeSteps.h);
 // the reconnect points fall between steps, so no transaction spans one.
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "upgrade/ConnectionSettings.h"
+#include "upgrade/RecordedOpening.h"
 #include "upgrade/RunOptions.h"
 #include "upgrade/RunRecords.h"
 #include "products/StepRegistry.h"
@@ -43,6 +58,8 @@
 #include "schema/Progress.h"
 #include "database/RunLock.h"
 #include "check/RefusalCheck.h"
+#include "upgrade/RunTarget.h"
+#include "upgrade/StopSignals.h"
 #include "schema/SchemaOperations.h"
 #include "database/StatementLog.h"
 
@@ -71,6 +88,27 @@ private:
     CheckReport report_;
 };
 
+// The run was stopped from outside (requestStop); what it sent stays
+// applied, but for a step under way with whole steps, which was rolled back.
+class RunInterrupted : public std::runtime_error {
+public:
+    // `where`: "in the step \"S\"" or the stage it stopped in;
+    // `rolledBackStep`: the step rolled back, if any; `nothingSent`: it
+    // stopped while its connection opened.
+    RunInterrupted(StopCause cause, const std::string& where, const std::optional<std::string>& rolledBackStep,
+                   bool nothingSent = false);
+    StopCause cause() const noexcept { return cause_; }
+
+private:
+    StopCause cause_;
+};
+
+// The moments of a reconnect point the driver tells onReconnect about.
+enum class ReconnectMoment {
+    Closed,    // the run's connection is closed and not yet opened again
+    Reopened,  // it is open again; nothing has been sent on it yet
+};
+
 class RunDriver {
 public:
     // `records` (may be null: none kept) receives a record of every run
@@ -86,11 +124,11 @@ public:
     // line's ODBC string) instead of one built from the choices.
     void RunWithConnectionText(const std::string& productId, const std::string& connectionText);
 
-    // Everything after the connection is open: the run lock, the overall
-    // bar's maximum, the step list of `productId` with its reconnect points
-    // (reopening with `connectionText`, the text the connection was opened
-    // with), the focus move and the success message.  Not recorded by itself
-    // (`plan` runs it on the simulator, which gives no lock).
+    // Everything after the connection is open: the overall bar's maximum,
+    // the step list of `productId` with its reconnect points (reopening with
+    // `connectionText`, the text the connection was opened with), the focus
+    // move and the success message.  Not recorded by itself and takes no
+    // lock (`plan` runs it on the simulator, which gives none).
     void RunProduct(const std::string& productId, const std::string& connectionText);
 
     // Called with each step name just before the step runs (logs, plans).
@@ -100,6 +138,21 @@ public:
     // Called once the connection of a recorded run is open, before anything
     // is sent: what it writes to the record comes before the statements.
     std::function<void(RecordWriter& record)> onConnectionOpened;
+    // Called once the record of a run has started, before anything opens.
+    std::function<void(const RecordWriter& record, const RecordHeader& header)> onRecordStarted;
+    // Called once the connection of a recorded run is open and not refused,
+    // before its first statement, with what the run is about to change.
+    std::function<void(const RunTarget& target)> onTargetKnown;
+    // Called at each reconnect point of the step list, with the step before
+    // it, once when the connection is closed and once when it is open again.
+    std::function<void(ReconnectMoment moment, const std::string& afterStep)> onReconnect;
+
+    // Asks the run under way to stop, from any thread (a signal's): the
+    // statement under way is cancelled, nothing more is sent, and the run
+    // ends with RunInterrupted.  The first request counts, and a driver
+    // asked to stop starts nothing more; a run that ends before it sends
+    // anything more ends as it would have.
+    void requestStop(StopCause cause) noexcept;
 
     // Each step in one transaction, committed at its end (SQL Server only).
     void setWholeSteps(bool whole) noexcept { wholeSteps_ = whole; }
@@ -116,9 +169,15 @@ public:
 
 private:
     void checkEveryStepRegistered(const std::string& productId) const;
-    void takeRunLock(RunLock& lock);
+    // How a recorded run opens once its record has started: the lock on a
+    // session of its own, then the run's connection.
+    Opening lockedOpening();
     void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
     void checkBeforeFirstStatement(const std::string& productId);
+    // Throws when a stop was asked for; the run's record then says why.
+    void stopWhenAsked() const;
+    // The record's last line and the exception of a run stopped from outside.
+    RunInterrupted interrupted(RecordWriter& record) const;
     // What explains the refusal of the statement last refused; empty when
     // nothing does or the questions cannot be asked.
     std::string explainRefused() noexcept;
@@ -136,6 +195,9 @@ private:
     SchemaOperations schema_;
     RecordWriter* record_ = nullptr;  // the record of the run under way, if any
     std::string stage_;               // where the run is, for the record of a failure
+    bool inStep_ = false;             // whether stage_ names a step under way
+    std::unique_ptr<RunLock> lock_;   // the run lock of the recorded run under way
+    std::atomic<StopCause> stopCause_{StopCause::None};
     bool wholeSteps_ = false;
     std::optional<std::string> refused_;  // the text of the statement last refused in this run
     std::optional<std::string> rolledBackStep_;  // the step a failure of this run rolled back

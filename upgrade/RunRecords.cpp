@@ -121,10 +121,7 @@ nlohmann::ordered_json headerLine(const RecordHeader& header, const std::string&
     json["version"] = kProgramVersion;
     json["start"] = start;
     json["product"] = header.product.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(header.product);
-    json["databaseKind"] = databaseKindText(header.options.databaseKind);
-    json["serverVersion"] = serverVersionText(header.options.serverVersion);
-    json["local"] = header.options.local;
-    json["web"] = header.options.web;
+    json.update(RunChoicesJson(header.options));
     json["connectionText"] = header.connectionGiven ? "given" : "built";
     json["server"] = textOrNull(target.server);
     json["catalog"] = textOrNull(target.catalog);
@@ -167,15 +164,27 @@ RecordSummary readSummary(const std::filesystem::path& file, const std::string& 
 
 }  // namespace
 
+std::string LocalTimeNowText() { return startTimeNow().text; }
+
+nlohmann::ordered_json RunChoicesJson(const RunOptions& options) {
+    nlohmann::ordered_json json;
+    json["databaseKind"] = databaseKindText(options.databaseKind);
+    json["serverVersion"] = serverVersionText(options.serverVersion);
+    json["local"] = options.local;
+    json["web"] = options.web;
+    return json;
+}
+
 RecordWriter::RecordWriter() = default;
 RecordWriter::RecordWriter(RecordWriter&&) noexcept = default;
 RecordWriter& RecordWriter::operator=(RecordWriter&&) noexcept = default;
 RecordWriter::~RecordWriter() = default;
 
-RecordWriter::RecordWriter(std::filesystem::path file, std::string id, std::unique_ptr<std::ofstream> out,
-                           RecordWarning warn)
+RecordWriter::RecordWriter(std::filesystem::path file, std::string id, std::string start,
+                           std::unique_ptr<std::ofstream> out, RecordWarning warn)
     : file_(std::move(file)),
       id_(std::move(id)),
+      start_(std::move(start)),
       out_(std::move(out)),
       warn_(std::move(warn)),
       started_(std::chrono::steady_clock::now()) {}
@@ -257,6 +266,18 @@ void RecordWriter::failed(const std::exception& error, const std::string& stoppe
     });
 }
 
+void RecordWriter::interrupted(const std::string& by, const std::string& stoppedIn,
+                               const std::string& message) noexcept {
+    attempt([&] {
+        nlohmann::ordered_json result;
+        result["result"] = "interrupted";
+        result["stoppedIn"] = stoppedIn;
+        result["by"] = by;
+        result["message"] = MaskPasswords(message);
+        finish(std::move(result));
+    });
+}
+
 RunRecords::RunRecords(std::filesystem::path folder, std::string program, RecordWarning warn)
     : folder_(std::move(folder)), program_(std::move(program)), warn_(std::move(warn)) {}
 
@@ -307,7 +328,7 @@ RecordWriter RunRecords::start(const RecordHeader& header) const noexcept {
                  "); the run goes on without it");
             return {};
         }
-        RecordWriter writer(file, id, std::move(out), warn_);
+        RecordWriter writer(file, id, time.text, std::move(out), warn_);
         writer.attempt([&] { writer.write(headerLine(header, program_, time.text)); });
         removeOldest(file);
         return writer;

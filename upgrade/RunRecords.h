@@ -10,8 +10,9 @@
 // follows as its `--log` line with its duration (a query-window statement
 // also with the answer shown); what the run did besides its statements (the
 // run lock taken, or why there is none) is a line {"note": ...}.  The last
-// line gives the result (success, the window closed, or the error with the
-// stage it stopped in) and the total time.  Every line is flushed as it is
+// line gives the result (success, the window closed, the error with the
+// stage it stopped in, or the interruption with the stage it stopped in)
+// and the total time.  Every line is flushed as it is
 // written, so a run that dies leaves what it sent.  The newest kRecordsKept
 // records are kept.
 //
@@ -49,6 +50,14 @@ struct RecordHeader {
     bool connectionGiven = false;  // an ODBC string given as it is, not built from the choices
 };
 
+// {"databaseKind", "serverVersion", "local", "web"}: the window's choices as
+// the first line of a record (and of a run in a `--log` file) gives them.
+nlohmann::ordered_json RunChoicesJson(const RunOptions& options);
+
+// The local time now as a record's first line gives it
+// (2025-01-14T09:30:12+03:30).
+std::string LocalTimeNowText();
+
 using RecordWarning = std::function<void(const std::string& message)>;
 
 // One record being written.  Every call may be made at any time and never
@@ -63,6 +72,9 @@ public:
 
     // The record's id; empty when nothing is being written.
     const std::string& id() const noexcept { return id_; }
+    // The start time as the first line gives it; empty when nothing is
+    // being written.
+    const std::string& start() const noexcept { return start_; }
 
     // A line about the run itself that is no statement of it (the safety
     // copy made before it), written as it is.
@@ -78,10 +90,12 @@ public:
     void succeeded() noexcept;
     void closed() noexcept;  // the query window was closed
     void failed(const std::exception& error, const std::string& stoppedIn) noexcept;
+    // The run was stopped from outside (`by`: "SIGINT", "SIGTERM").
+    void interrupted(const std::string& by, const std::string& stoppedIn, const std::string& message) noexcept;
 
 private:
     friend class RunRecords;
-    RecordWriter(std::filesystem::path file, std::string id, std::unique_ptr<std::ofstream> out,
+    RecordWriter(std::filesystem::path file, std::string id, std::string start, std::unique_ptr<std::ofstream> out,
                  RecordWarning warn);
 
     // Runs `work` while the record is being written; a failure in it ends
@@ -95,6 +109,7 @@ private:
 
     std::filesystem::path file_;
     std::string id_;
+    std::string start_;
     std::unique_ptr<std::ofstream> out_;
     RecordWarning warn_;
     std::chrono::steady_clock::time_point started_;
@@ -107,7 +122,7 @@ struct RecordSummary {
     std::string start;  // as the first line gives it
     std::string kind;   // "run" or "query"
     std::string product;
-    // "success", "failed", "closed"; "unfinished" when the record has no
+    // "success", "failed", "interrupted", "closed"; "unfinished" when the record has no
     // last line (the program ended first, or is still running).
     std::string result;
     std::string stoppedIn;
