@@ -170,6 +170,16 @@ constexpr std::string_view kAdviceValues =
 constexpr std::string_view kAdviceNotJudged =
     "Look at these values of {table}.{column}: where one is no plain number, correct it before the upgrade.";
 
+// The advice where an object of another kind stands under a table's name
+// (the run means a table there), and where something else stands under a
+// view's name.
+constexpr std::string_view kDropOrRenameTheObject =
+    "Drop it ({drop}) if nothing uses it any more, or rename it (EXEC sp_rename '{table}', '{table}_old'), then "
+    "check again.";
+constexpr std::string_view kRenameOrDropTheObject =
+    "Rename it (EXEC sp_rename '{table}', '{table}_old') if it is still needed, or drop it ({drop}), then check "
+    "again.";
+
 const std::vector<CheckRule>& Rows() {
     static const std::vector<CheckRule> rows = {
         // What the catalogue alone tells.
@@ -186,27 +196,23 @@ const std::vector<CheckRule>& Rows() {
          R::Change, [](const RuleContext& c) { return Unguarded(c) && IsOtherKind(c) && c.change.missingTableError; },
          R::Catalogue, {}, {}, 2010,
          "{table} is {objectKind} in this database, where the run alters a table of that name",
-         "Drop it ({drop}) if nothing uses it any more, or rename it (EXEC sp_rename '{table}', '{table}_old'), then "
-         "check again."},
+         kDropOrRenameTheObject},
         {"another-kind", {K::DropTable}, R::Change,
          [](const RuleContext& c) {
              return IsOtherKind(c) && (Unguarded(c) || c.change.guard == PlannedChange::IfObjectPresent);
          },
          R::Catalogue, {}, {}, 3705, "{table} is {objectKind} in this database, where the run drops a table of that name",
-         "Drop it ({drop}) if nothing uses it any more, or rename it (EXEC sp_rename '{table}', '{table}_old'), then "
-         "check again."},
+         kDropOrRenameTheObject},
         {"another-kind", {K::CreateTable}, R::Change,
          [](const RuleContext& c) { return IsOtherKind(c) && c.change.guard != PlannedChange::IfObjectMissing; },
          R::Catalogue, {}, {}, 2714, "{table} is {objectKind} in this database, where the run creates a table of that name",
-         "Drop it ({drop}) if nothing uses it any more, or rename it (EXEC sp_rename '{table}', '{table}_old'), then "
-         "check again."},
+         kDropOrRenameTheObject},
         {"another-kind", {K::Insert, K::InsertSelect}, R::Change,
          [](const RuleContext& c) {
              return Unguarded(c) && IsOtherKind(c) && c.object->kind != "view" && c.object->kind != "synonym";
          },
          R::Catalogue, {}, {}, 208, "{table} is {objectKind} in this database, where the run inserts into a table of that name",
-         "Drop it ({drop}) if nothing uses it any more, or rename it (EXEC sp_rename '{table}', '{table}_old'), then "
-         "check again."},
+         kDropOrRenameTheObject},
         {"another-kind", {K::Insert, K::InsertSelect}, R::Change,
          [](const RuleContext& c) {
              return Unguarded(c) && IsOtherKind(c) && (c.object->kind == "view" || c.object->kind == "synonym");
@@ -222,13 +228,11 @@ const std::vector<CheckRule>& Rows() {
                     (Unguarded(c) || c.change.guard == PlannedChange::IfObjectPresent);
          },
          R::Catalogue, {}, {}, 3705, "{table} is {objectKind} in this database, where the run drops a view of that name",
-         "Rename it (EXEC sp_rename '{table}', '{table}_old') if it is still needed, or drop it ({drop}), then "
-         "check again."},
+         kRenameOrDropTheObject},
         {"another-kind", {K::CreateView}, R::Change,
          [](const RuleContext& c) { return c.object && c.change.guard != PlannedChange::IfObjectMissing; },
          R::Catalogue, {}, {}, 2714, "{table} is {objectKind} in this database, where the run creates a view of that name",
-         "Rename it (EXEC sp_rename '{table}', '{table}_old') if it is still needed, or drop it ({drop}), then "
-         "check again."},
+         kRenameOrDropTheObject},
         {"missing-column", {K::AlterColumn, K::AddPrimaryKey, K::AddUnique, K::AddIndex, K::Insert}, R::EachNamedColumn,
          [](const RuleContext& c) { return Unguarded(c) && IsTable(c) && c.missingColumn; }, R::Catalogue, {}, {}, 0,
          "the column {missingColumn} does not exist in the table {table}, and the run does not add it before this "

@@ -27,13 +27,8 @@ std::wstring EditText(std::string_view text) {
 }  // namespace
 
 Win32CheckDialog::Win32CheckDialog(HWND mainWindow, std::string_view report) : owner_(mainWindow) {
-    RegisterWin32Class(kWindowClass, DefWindowProcW, IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const WindowTable& table = CheckDialogTable();
-    RECT outer{0, 0, table.width, table.height};  // the client size, grown by the frame
-    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    window_ = CreateWindowExW(kExStyle, kWindowClass, WideFromUtf8(table.caption).c_str(), kStyle, 0, 0,
-                              outer.right - outer.left, outer.bottom - outer.top, mainWindow, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+    window_ = CreateOwnedWindow(kWindowClass, kStyle, kExStyle, table.caption, table.width, table.height, mainWindow);
     RouteMessagesTo(window_, this);
     controls_.build(table, window_);
     SetWindowTextW(controls_.get(ControlId::CheckReport), EditText(report).c_str());
@@ -44,34 +39,11 @@ Win32CheckDialog::~Win32CheckDialog() {
 }
 
 bool Win32CheckDialog::runAnyway() {
-    RECT main{}, own{};
-    GetWindowRect(owner_, &main);
-    GetWindowRect(window_, &own);
-    const int width = own.right - own.left, height = own.bottom - own.top;
-    SetWindowPos(window_, nullptr, main.left + (main.right - main.left - width) / 2,
-                 main.top + (main.bottom - main.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     Win32PointerScope reading(Win32PointerScope::Own);
-    EnableWindow(owner_, FALSE);
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    SetFocus(controls_.get(CheckDialogTable().initialFocus));
     open_ = true;
-    MSG message;
-    bool quitting = false;
-    while (open_) {
-        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
-            quitting = true;
-            break;
-        }
-        if (IsDialogMessageW(window_, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    EnableWindow(owner_, TRUE);
-    ShowWindow(window_, SW_HIDE);
-    SetActiveWindow(owner_);
-    if (quitting) PostQuitMessage(static_cast<int>(message.wParam));
-    return runAnyway_ && !quitting;
+    const bool answered =
+        RunModal(owner_, window_, open_, [this] { SetFocus(controls_.get(CheckDialogTable().initialFocus)); });
+    return runAnyway_ && answered;
 }
 
 LRESULT Win32CheckDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
