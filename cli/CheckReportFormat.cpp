@@ -46,8 +46,10 @@ std::string WarningLines(const RunWarning& w) {
 
 std::string FormatCheckTable(const CheckReport& report) {
     std::string out = fmt::format("check of {}", report.product);
-    if (!report.server.empty() || !report.database.empty())
+    if (!report.server.empty())
         out += fmt::format(" on {}/{}", report.server, report.database);
+    else if (!report.database.empty())
+        out += " on " + report.database;
     if (report.identity) out += fmt::format(" ({})", ServerDescription(*report.identity));
     out += fmt::format(": {} statement(s) expected refused, {} not judged, {} warning(s)\n", report.refusals.size(),
                        report.notJudged.size(), report.warnings.size());

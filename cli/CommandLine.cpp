@@ -172,7 +172,10 @@ int commandCheck(const ConnectionOptions& o, const std::string& format, Activity
     // server, and as the connection reports the database.
     const RunTarget target = DescribeRunTarget(db, o.product, connectionText);
     db.close();
-    report.server = target.server.value_or(target.file ? "" : "(local)");
+    // A server the text does not name is the local default instance; a
+    // file's database (Access, SQLite) has none.
+    const bool sqlServer = target.identity && target.identity->product.find("SQL Server") != std::string::npos;
+    report.server = target.server.value_or(sqlServer ? "(local)" : "");
     report.database = target.database.value_or(target.file.value_or(""));
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);

@@ -41,8 +41,8 @@ Win32CheckDialog::~Win32CheckDialog() {
 bool Win32CheckDialog::runAnyway() {
     Win32PointerScope reading(Win32PointerScope::Own);
     open_ = true;
-    const bool answered =
-        RunModal(owner_, window_, open_, [this] { SetFocus(controls_.get(CheckDialogTable().initialFocus)); });
+    lastFocus_ = controls_.get(CheckDialogTable().initialFocus);
+    const bool answered = RunModal(owner_, window_, open_, [this] { SetFocus(lastFocus_); });
     return runAnyway_ && answered;
 }
 
@@ -68,6 +68,19 @@ LRESULT Win32CheckDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (control == ControlId::CheckClose) open_ = false;
         return 0;
     }
+    case WM_ACTIVATE:
+        // Not a dialog: the focused control is kept here, so that "Close"
+        // has the focus when the dialog comes in front, and keeps it.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window_, focus)) lastFocus_ = focus;
+        } else if (lastFocus_) {
+            SetFocus(lastFocus_);
+        }
+        return 0;
+    case WM_SETFOCUS:
+        if (lastFocus_) SetFocus(lastFocus_);
+        return 0;
     case WM_SETCURSOR:
         if (Win32PointerScope::showScopedPointer()) return TRUE;
         break;

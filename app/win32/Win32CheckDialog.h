@@ -29,6 +29,7 @@ private:
     Win32Controls controls_;
     bool open_ = false;
     bool runAnyway_ = false;
+    HWND lastFocus_ = nullptr;  // given back when the dialog is activated again
 };
 
 }  // namespace orvel
