@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "app/CheckDialogText.h"
 #include "upgrade/Messages.h"
 
 namespace orvel {
@@ -13,7 +14,17 @@ MainWindowHandlers::MainWindowHandlers(const WindowServices& services, MainWindo
       progress_(*this),
       settings_(services.system, services.openDialog),
       driver_(services.connection, progress_, services.registry, *this, services.records),
-      queryRunner_(services.connection, services.records) {}
+      queryRunner_(services.connection, services.records) {
+    driver_.checkFirst = true;
+    driver_.onChecked = [this](const CheckReport& report) { return runDespite(report); };
+}
+
+bool MainWindowHandlers::runDespite(const CheckReport& report) {
+    if (report.refusals.empty()) return true;
+    // Keys pressed before the check must not answer the dialog unread.
+    view_.discardQueuedInput();
+    return view_.askRunDespiteRefusals(CheckDialogText(report));
+}
 
 RunOptions MainWindowHandlers::options() const {
     RunOptions options;
@@ -55,7 +66,14 @@ void MainWindowHandlers::showingErrors(const std::function<void()>& handler) {
 }
 
 void MainWindowHandlers::BitBtn2Click() {
-    showingErrors([this] { driver_.BitBtn2Click(settings_); });
+    showingErrors([this] {
+        try {
+            driver_.BitBtn2Click(settings_);
+        } catch (const RefusalExpectedError&) {
+            // Closed at the check dialog: nothing was sent, and the dialog
+            // already said why.
+        }
+    });
 }
 
 void MainWindowHandlers::BitBtn3Click() { view_.closeWindow(); }

@@ -2,6 +2,12 @@
 // controls, the Start, Exit and query buttons, the progress display, the
 // success box with the focus move to Exit, and the ErrorBox.
 //
+// Start first checks the database (the check of `check`, on the run's own
+// catalogue reading): when a refusal is foreseen nothing is sent and the
+// check dialog lists the refusals, with "Run anyway" (the run as it always
+// was) and "Close"; when none is, the run starts at once and what the check
+// found goes to the record only.
+//
 // A front-end (Qt, Win32) draws the window from MainWindowTable(), implements
 // MainWindowView over its controls and calls the handlers below from its
 // buttons and keys; it holds no behaviour of its own, so both windows behave
@@ -61,6 +67,10 @@ public:
     virtual void showQueryWindow() = 0;
     // Throws away the keys and clicks that arrived while a handler ran.
     virtual void discardQueuedInput() = 0;
+    // Shows the check dialog (CheckDialogTable()) modally with `report` in
+    // its report box; returns true for "Run anyway", false for "Close" (or
+    // the dialog closed otherwise).
+    virtual bool askRunDespiteRefusals(std::string_view report) = 0;
 };
 
 class MainWindowHandlers : public ProgressDisplay, public OptionsSource {
@@ -89,6 +99,8 @@ private:
     // Runs a handler; an error that it does not catch ends it and is shown
     // by the ErrorBox.
     void showingErrors(const std::function<void()>& handler);
+    // What Start does with the check's report before the first statement.
+    bool runDespite(const CheckReport& report);
 
     MainWindowView& view_;
     MessageBoxes& messages_;

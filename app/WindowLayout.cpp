@@ -4,8 +4,9 @@
 #include <array>
 #include <stdexcept>
 
-#include "upgrade/Messages.h"
+#include "app/CheckDialogText.h"
 #include "products/Products.h"
+#include "upgrade/Messages.h"
 
 namespace orvel {
 
@@ -137,6 +138,34 @@ WindowTable buildQueryWindow() {
     return window;
 }
 
+// The dialog of the check before a run: a heading, the refusals foreseen,
+// and the choice between running anyway and closing.  Close holds the
+// focus, so Enter sends nothing.
+WindowTable buildCheckDialog() {
+    WindowTable window;
+    window.name = "TCheckDialog";
+    window.caption = kCheckDialogCaption;
+    window.width = 560;
+    window.height = 360;
+    window.outerSize = false;
+    window.font = kTahoma13;
+    window.initialFocus = ControlId::CheckClose;
+
+    using K = ControlKind;
+    auto& c = window.controls;
+    c.push_back({ControlId::CheckHeading, "CheckHeading", K::Label, {8, 8, 544, 20}, {}, kCheckDialogHeading});
+    c.push_back({ControlId::CheckReport, "CheckReport", K::ReportBox, {8, 34, 544, 270}});
+    ControlEntry close{ControlId::CheckClose, "CheckClose", K::PictureButton, {8, 314, 200, 38}, {},
+                       kCheckDialogClose};
+    close.picture = "exit";
+    c.push_back(close);
+    ControlEntry runAnyway{ControlId::CheckRunAnyway, "CheckRunAnyway", K::PictureButton, {352, 314, 200, 38}, {},
+                           kCheckDialogRunAnyway};
+    runAnyway.picture = "start";
+    c.push_back(runAnyway);
+    return window;
+}
+
 }  // namespace
 
 const ControlEntry& WindowTable::control(ControlId id) const {
@@ -162,6 +191,11 @@ const WindowTable& MainWindowTable() {
 
 const WindowTable& QueryWindowTable() {
     static const WindowTable window = buildQueryWindow();
+    return window;
+}
+
+const WindowTable& CheckDialogTable() {
+    static const WindowTable window = buildCheckDialog();
     return window;
 }
 

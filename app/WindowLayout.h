@@ -30,6 +30,7 @@ enum class ControlKind {
     ProductIcon,    // a picture with a hand cursor and a tooltip; clicking does nothing
     Caption,        // fixed text sized to its contents
     TextBox,        // multi-line text typed by the user
+    ReportBox,      // multi-line text shown to be read, not typed, scrolled when long
 };
 
 enum class Reading { RightToLeft, LeftToRight };
@@ -60,6 +61,8 @@ enum class ControlId {
     OverallGauge, VersionCaption, VersionNumber,
     // The query window.
     Memo1, QueryBitBtn1, QueryBitBtn2,
+    // The dialog the check before a run shows when it foresees a refusal.
+    CheckHeading, CheckReport, CheckRunAnyway, CheckClose,
 };
 
 struct ControlEntry {
@@ -98,6 +101,7 @@ struct WindowTable {
 
 const WindowTable& MainWindowTable();
 const WindowTable& QueryWindowTable();
+const WindowTable& CheckDialogTable();
 
 // The pictures the windows show, by the name the tables use: "program"
 // (the program icon), "start", "exit", "run", "query", "product-0".."product-6".

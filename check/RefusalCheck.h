@@ -1,25 +1,29 @@
-// Which statements of a planned run SQL Server would refuse because of the
-// rows a database holds, and why.
+// Which statements of a planned run SQL Server would refuse because of what
+// a database holds, and why.
 //
-// The check works in three steps, each a plain function, so that `check`
-// asks a live database and tests can hand in answers of their own:
+// The check works in steps, each a plain function, so that `check` asks a
+// live database and tests can hand in answers of their own:
 //
-//   1. ReadPlannedChanges follows the planned statements over the catalogue
-//      the run starts from and keeps the statements whose fate depends on
-//      what the tables hold (ALTER COLUMN, keys, unique indexes, NOT NULL
-//      columns added, inserts), with what the run did to the table before
-//      (columns it added or filled, constraints it dropped, rows it deleted).
-//      A statement that names a table or column the database lacks and the
-//      run does not create is refused here already.
-//   2. MetadataQuestion asks, in one batch, the types, nullability, defaults,
-//      keys and indexes of the tables those statements touch.
-//   3. DataQuestions turns each statement into conditions on the stored rows
-//      (one batch per table: a row of counts, then up to five example rows
-//      per condition) and Evaluate reads the answers into refusals.
+//   1. ReadPlannedChanges (PlannedChanges.h) reads the planned statements
+//      into changes: columns altered, keys and indexes made, rows inserted.
+//   2. One batch asks which objects of another kind (procedures, functions,
+//      synonyms...) hold names the plan uses, and the types, nullability,
+//      defaults, keys and indexes of the tables holding rows that the run
+//      changes (MetadataQuestion).
+//   3. JudgeCatalogue follows the run over the catalogue it starts from and
+//      refuses what the catalogue alone tells: a missing table or column,
+//      a view or procedure where the run expects a table, the statement the
+//      simulated run stopped at.
+//   4. DataQuestions turns the rules (CheckRules.h) into one question per
+//      table (a row of counts, and only where rows were found, up to five
+//      example rows per condition) and Evaluate reads the answers into
+//      refusals, what could not be judged, and warnings.
 //
-// The questions use only what SQL Server 2000 to 2012 all answer: no
-// TRY_CONVERT, no OFFSET/FETCH; conversions are judged with LIKE patterns,
-// LEN and CASE.
+// No question stops the check: the questions convert no value (text is
+// taken apart, numbers only compared) and name no column before the run
+// adds it.  Should the server still refuse a question, the statements it
+// was to judge are reported "not judged" with the server's reason.  The
+// questions use only what SQL Server 2000 to 2012 all answer.
 #pragma once
 
 #include <map>
@@ -27,16 +31,12 @@
 #include <string>
 #include <vector>
 
-#include "schema/CatalogueSnapshot.h"
+#include "check/CheckRules.h"
+#include "check/PlannedChanges.h"
 #include "database/Database.h"
+#include "schema/CatalogueSnapshot.h"
 
 namespace orvel {
-
-// A statement of the planned run, with the step that sends it.
-struct PlannedStatement {
-    std::optional<std::string> step;
-    std::string sql;
-};
 
 // One row of a report's examples: the row's key values (or its first
 // columns when the table has no key) and the value at fault.
@@ -52,10 +52,25 @@ struct Refusal {
     std::size_t statementIndex = 0;  // its place in the plan
     std::optional<std::string> step;
     std::string statement;
+    std::string table, column;  // what the statement changes; column empty when none, "A, B" for a key
     std::string rule;    // a short name: "not-null", "conversion", ...
-    long error = 0;      // SQL Server's error number
+    long error = 0;      // SQL Server's error number; 0 when the check does not know it
     std::string reason;  // in plain words
     long rowsAtFault = 0;
+    std::vector<RowExample> examples;
+    std::string advice;
+};
+
+// A statement whose fate the check cannot tell: rows hold values whose
+// conversion is not known, or the server refused the question.  Reported,
+// never guessed; a run goes on.
+struct NotJudged {
+    std::size_t statementIndex = 0;
+    std::optional<std::string> step;
+    std::string statement;
+    std::string rule;
+    std::string reason;
+    long rows = 0;  // rows whose fate is not known; 0 when the question itself failed
     std::vector<RowExample> examples;
     std::string advice;
 };
@@ -70,12 +85,20 @@ struct RunWarning {
 
 struct CheckReport {
     std::string product;
+    // What was checked: the server and database as the connection names
+    // them, and what the server says it is.
+    std::string server, database;
+    std::optional<ServerIdentity> identity;
     std::vector<Refusal> refusals;
+    std::vector<NotJudged> notJudged;
     std::vector<RunWarning> warnings;
     // Why the rows were not asked about (a database that is no SQL Server);
-    // only the tables and columns it lacks were then checked.
+    // only what the catalogue tells was then checked.
     std::optional<std::string> rowsNotAsked;
 };
+
+// "SQL Server 2012 (11.00.3000)" from what a server says it is.
+std::string ServerDescription(const ServerIdentity& identity);
 
 // A column as the database defines it.  `type` is the type in lower case
 // as a statement writes it: "int", "nvarchar(50)", "nvarchar(max)".
@@ -86,106 +109,112 @@ struct ColumnFacts {
     bool hasDefault = false;
 };
 
-// A key, unique constraint, index or foreign key over columns of a table.
-struct KeyFacts {
-    enum Kind { PrimaryKey, Unique, Index, ForeignKey, Referenced };
-    std::string name;
-    Kind kind = Index;
-    std::vector<std::string> columns;
-};
-
 struct TableFacts {
     std::string name;
     std::vector<ColumnFacts> columns;
     std::vector<KeyFacts> keys;
-
-    const ColumnFacts* column(const std::string& name) const;
 };
 
-// Tables by their name folded to lower case (A-Z only).
+// What the first batch tells: the tables by their name folded to lower
+// case (A-Z only), and the kind of every other object holding a name the
+// plan uses ("procedure", "function", ...), by folded name.
+// The facts of each table, by folded name.
 using TableMetadata = std::map<std::string, TableFacts>;
 
-// One planned statement whose acceptance depends on what the table holds.
-struct PlannedChange {
-    enum Kind {
-        AlterColumn,     // `columns`[0] to `type`, `notNull`
-        AddPrimaryKey,   // over `columns`
-        AddUnique,       // a unique constraint or unique index over `columns`
-        AddColumn,       // `columns`[0] of `type`, `notNull`, `hasDefault`
-        Insert,          // `columns` (empty: every column in order) = `values`
-        DropTable,       // a table the run drops (a warning)
-        DeleteRows,      // every row deleted (a warning when seeded again)
-        FillColumn,      // an UPDATE setting `columns` on every row it matches
-        DropKey,         // a constraint or index `keyName` dropped
-    };
-    Kind kind = AlterColumn;
-    std::size_t index = 0;  // of the statement in the plan
-    std::string table;
-    std::vector<std::string> columns;
-    std::vector<std::optional<std::string>> values;  // literals; nullopt for NULL or an expression
-    std::string type;
-    bool notNull = false;
-    bool hasDefault = false;
-    std::string keyName;
+struct Metadata {
+    TableMetadata tables;
+    std::map<std::string, std::string> otherObjects;
+    // The rows each table holds, by folded name, when they were asked.
+    std::map<std::string, long> rowCounts;
 };
 
-struct PlannedChanges {
-    std::vector<PlannedStatement> statements;
-    std::vector<PlannedChange> changes;
-    // Tables holding rows before the run whose rows the questions ask about.
-    std::vector<std::string> touchedTables;
-    // Refused for the catalogue alone: a table or column the database lacks.
+// How the questions are written for the server asked: its binary
+// collation and where its keys and indexes are listed.
+struct QuestionDialect {
+    bool catalogViews = true;  // SQL Server 2005 and later: sys.indexes; else sysindexes
+    std::string binaryCollation = "Latin1_General_BIN2";
+};
+QuestionDialect DialectFor(const std::optional<ServerIdentity>& server);
+
+// The names of tables and views the plan uses.
+std::vector<std::string> NamesUsed(const PlannedChanges& planned);
+
+// One batch: the objects of another kind named `names`, then the columns,
+// keys and indexes of `tables` and, `withRows`, how many rows each holds
+// (which is all a table the run only drops or empties needs).
+std::string MetadataQuestion(const std::vector<std::string>& tables, const std::vector<std::string>& names,
+                             const QuestionDialect& dialect, bool withRows = true);
+Metadata ReadMetadata(const std::vector<ResultSet>& answers);
+
+// What the catalogue alone tells, and what is left to ask of the rows.
+struct CatalogueJudgement {
     std::vector<Refusal> refusals;
+    std::vector<NotJudged> notJudged;
+    // Changes of tables that held rows before the run, in plan order.
+    std::vector<std::size_t> rowChanges;
+    // Those tables, in the order first changed.
+    std::vector<std::string> touchedTables;
 };
 
-PlannedChanges ReadPlannedChanges(const CatalogueSnapshot& start, std::vector<PlannedStatement> plan);
+// `otherObjects` none: they could not be asked (`whyNot` says why), and
+// statements that create a table or view are not judged for them.
+CatalogueJudgement JudgeCatalogue(const PlannedChanges& planned, const CatalogueSnapshot& start,
+                                  const std::optional<std::map<std::string, std::string>>& otherObjects,
+                                  const std::string& whyNot = {});
 
-// What an index or a unique constraint lets ALTER COLUMN do to a column it
-// uses: keep it varchar, nvarchar or varbinary, no shorter.  Types in lower
-// case without blanks ("nvarchar(50)").
-bool KeepsVariableLengthType(const std::string& from, const std::string& to);
-
-// One batch asking the columns, keys and indexes of `tables`;
-// `catalogViews` for SQL Server 2005 and later (sys.indexes), else the
-// system tables of SQL Server 2000.
-std::string MetadataQuestion(const std::vector<std::string>& tables, bool catalogViews = true);
-// Whether a server of this identity answers from catalog views.
-bool HasCatalogViews(const std::optional<ServerIdentity>& server);
-TableMetadata ReadMetadata(const std::vector<ResultSet>& answers);
-
-// What is asked of one table's rows.
+// What is asked of one table's rows for one rule.
 struct Probe {
     std::size_t change = 0;  // index into PlannedChanges::changes
+    const CheckRule* row = nullptr;  // the rule it asks
     std::string rule;
     long error = 0;
     std::string reason;
     std::string advice;
-    // Rows at fault: those matching `condition`, or, for `groupBy`, the rows
-    // of every group of equal values that holds more than one.
-    std::string condition;
-    std::vector<std::string> groupBy;
-    std::string valueExpression;  // what an example shows as the offending value
-    bool refusedWithoutRows = false;  // refused whatever the table holds
+    CheckRule::Source source = CheckRule::Rows;
+    std::string column;               // the column a TextValue or MoneyText source takes apart
+    std::string plain;                // TextValue, MoneyText: rows that plainly convert, asked first
+    std::string refused;              // rows SQL Server refuses; empty: none
+    std::string unsure;               // rows whose fate is not known; empty: none
+    bool grouped = false;             // Groups: rows of every group of equal values that holds more than one
+    std::string groupBy;              // the key columns grouped by; empty: every row in one group
+    std::string valueExpression;      // what an example shows as the offending value
+    bool refusedWithoutRows = false;  // Always: refused whatever the table holds
 };
 
 struct TableQuestion {
     std::string table;
     std::vector<Probe> probes;
     std::vector<std::string> exampleKey;  // the columns examples name the row by
-    std::vector<std::size_t> warnings;    // DropTable / DeleteRows changes counted here
+    std::vector<std::size_t> warnings;    // DropTable / DeleteRows / Insert changes counted here
     std::string sql;                      // one batch
 };
 
-std::vector<TableQuestion> DataQuestions(const PlannedChanges& planned, const TableMetadata& metadata);
+std::vector<TableQuestion> DataQuestions(const PlannedChanges& planned, const CatalogueJudgement& judged,
+                                         const Metadata& metadata, const QuestionDialect& dialect = {});
 
-// Adds the refusals and warnings the answers of one table's question show.
+// The counts of one table's question: the rows, then r<n> (refused) and
+// u<n> (not judged) of every probe over the table's rows, and c<n> for
+// every probe over text: the rows that are not plainly numbers.
+std::string DataSql(const TableQuestion& question, const QuestionDialect& dialect);
+// For the probes over text whose c<n> `counts` found rows, r<n> and u<n>,
+// in one pass over each column taken apart; empty when none found any.
+std::string TextCountsSql(const TableQuestion& question, const std::vector<ResultSet>& counts,
+                          const QuestionDialect& dialect);
+// Up to five example rows of every condition `counts` found rows for, one
+// result set each; empty when none found any.
+std::string ExamplesSql(const TableQuestion& question, const std::vector<ResultSet>& counts,
+                        const QuestionDialect& dialect);
+
+// Adds the refusals, the not judged and the warnings the answers of one
+// table's question show: the counts, then the example sets.
 void Evaluate(const PlannedChanges& planned, const TableQuestion& question, const std::vector<ResultSet>& answers,
               CheckReport& report);
 
-// The whole check on a database that answers reads: one metadata batch, then
-// one batch per table.  `roundTrips`, when given, counts the reads.
+// The whole check on a database that answers reads.  `roundTrips`, when
+// given, counts the reads.
 CheckReport CheckPlannedRun(Database& db, const std::string& product, const CatalogueSnapshot& start,
-                            std::vector<PlannedStatement> plan, int* roundTrips = nullptr);
+                            std::vector<PlannedStatement> plan, std::optional<SimulatedStop> stop = {},
+                            int* roundTrips = nullptr);
 
 // Why the database refused `sql` just now, as far as its rows and catalogue
 // tell: the check of a plan of that one statement (one catalogue reading and
@@ -198,5 +227,11 @@ std::string ExampleText(const RowExample& example);
 // The refusals as lines to add under the database's own message when it
 // refused a statement: the reason, the rows and the advice of each.
 std::string RefusalExplanation(const std::vector<Refusal>& refusals);
+
+// What could not be judged, as lines for standard error and the record.
+std::string NotJudgedText(const std::vector<NotJudged>& notJudged);
+
+// Kept for tests of other parts: the type texts' facts compared.
+bool KeepsVariableLengthType(const std::string& from, const std::string& to);
 
 }  // namespace orvel

@@ -2,7 +2,9 @@
 #include "cli/CheckReportFormat.h"
 
 #include <fmt/format.h>
-#include <nlohmann/json.hpp>
+
+#include "check/CheckReportJson.h"
+#include "cli/ConnectionOptions.h"
 
 namespace orvel {
 
@@ -16,61 +18,64 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+std::string StepOf(const std::optional<std::string>& step) { return step.value_or("before the first step"); }
+
 std::string RefusalText(const Refusal& r) {
-    std::string out = fmt::format("refused (error {}): step {}\n  statement: {}\n  reason:    {}\n", r.error,
-                                  r.step.value_or("before the first step"), OneLine(r.statement), r.reason);
+    std::string out = r.error ? fmt::format("refused (error {}): step {}\n", r.error, StepOf(r.step))
+                              : fmt::format("refused: step {}\n", StepOf(r.step));
+    out += fmt::format("  statement: {}\n  reason:    {}\n", OneLine(r.statement), r.reason);
     if (r.rowsAtFault > 0) out += fmt::format("  rows:      {}\n", r.rowsAtFault);
     for (const auto& example : r.examples) out += "    " + ExampleText(example) + "\n";
     return out + fmt::format("  advice:    {}\n", r.advice);
 }
 
-nlohmann::ordered_json StepJson(const std::optional<std::string>& step) {
-    return step ? nlohmann::ordered_json(*step) : nlohmann::ordered_json(nullptr);
+std::string NotJudgedLines(const NotJudged& n) {
+    std::string out = fmt::format("not judged: step {}\n  statement: {}\n  reason:    {}\n", StepOf(n.step),
+                                  OneLine(n.statement), n.reason);
+    if (n.rows > 0) out += fmt::format("  rows:      {}\n", n.rows);
+    for (const auto& example : n.examples) out += "    " + ExampleText(example) + "\n";
+    return out + fmt::format("  advice:    {}\n", n.advice);
 }
 
-nlohmann::ordered_json ValueJson(const std::optional<std::string>& value) {
-    return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+std::string WarningLines(const RunWarning& w) {
+    return fmt::format("warning: step {}, {} row(s): {}\n  statement: {}\n", StepOf(w.step), w.rows, w.what,
+                       OneLine(w.statement));
 }
 
 }  // namespace
 
 std::string FormatCheckTable(const CheckReport& report) {
-    std::string out = fmt::format("check of {}: {} statement(s) expected refused, {} warning(s)\n", report.product,
-                                  report.refusals.size(), report.warnings.size());
+    std::string out = fmt::format("check of {}", report.product);
+    if (!report.server.empty())
+        out += fmt::format(" on {}/{}", report.server, report.database);
+    else if (!report.database.empty())
+        out += " on " + report.database;
+    if (report.identity) out += fmt::format(" ({})", ServerDescription(*report.identity));
+    out += fmt::format(": {} statement(s) expected refused, {} not judged, {} warning(s)\n", report.refusals.size(),
+                       report.notJudged.size(), report.warnings.size());
     if (report.rowsNotAsked) out += "note: " + *report.rowsNotAsked + "\n";
     for (const auto& r : report.refusals) out += "\n" + RefusalText(r);
-    for (const auto& w : report.warnings)
-        out += fmt::format("\nwarning: step {}, {} row(s): {}\n  statement: {}\n",
-                           w.step.value_or("before the first step"), w.rows, w.what, OneLine(w.statement));
+    for (const auto& n : report.notJudged) out += "\n" + NotJudgedLines(n);
+    for (const auto& w : report.warnings) out += "\n" + WarningLines(w);
     return out;
 }
 
 std::string FormatCheckJson(const CheckReport& report) {
-    nlohmann::ordered_json json;
-    json["product"] = report.product;
-    if (report.rowsNotAsked) json["rowsNotAsked"] = *report.rowsNotAsked;
-    json["refusals"] = nlohmann::ordered_json::array();
-    for (const auto& r : report.refusals) {
-        nlohmann::ordered_json examples = nlohmann::ordered_json::array();
-        for (const auto& example : r.examples) {
-            nlohmann::ordered_json key = nlohmann::ordered_json::object();
-            for (const auto& [column, value] : example.key) key[column] = ValueJson(value);
-            examples.push_back({{"key", key}, {"value", ValueJson(example.value)}});
-        }
-        json["refusals"].push_back({{"step", StepJson(r.step)},
-                                    {"statement", r.statement},
-                                    {"rule", r.rule},
-                                    {"error", r.error},
-                                    {"reason", r.reason},
-                                    {"rowsAtFault", r.rowsAtFault},
-                                    {"examples", examples},
-                                    {"advice", r.advice}});
-    }
-    json["warnings"] = nlohmann::ordered_json::array();
-    for (const auto& w : report.warnings)
-        json["warnings"].push_back(
-            {{"step", StepJson(w.step)}, {"statement", w.statement}, {"what", w.what}, {"rows", w.rows}});
-    return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return CheckReportJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+std::string FormatCheckNotes(const CheckReport& report) {
+    std::string out = fmt::format("check before the first statement: nothing expected refused, {} not judged, {} "
+                                  "warning(s)\n",
+                                  report.notJudged.size(), report.warnings.size());
+    for (const auto& n : report.notJudged) out += NotJudgedLines(n);
+    for (const auto& w : report.warnings) out += WarningLines(w);
+    return out;
+}
+
+int CheckExitCode(const CheckReport& report) {
+    if (!report.refusals.empty()) return kRefusalExpected;
+    return report.notJudged.empty() ? kSuccess : kNotJudged;
 }
 
 }  // namespace orvel

@@ -151,19 +151,38 @@ int commandPlan(PlanOptions& o, Activity& activity) {
 // now are accepted; sends nothing but reads.
 int commandCheck(const ConnectionOptions& o, const std::string& format, Activity& activity) {
     OdbcDatabase db;
-    openDatabase(db, o, activity);
+    std::string connectionText;
+    ConnectAsOptionsSay(
+        o, activity,
+        [&](const std::string& odbc) {
+            connectionText = odbc;
+            db.open(odbc);
+        },
+        [&](ConnectionSettings& settings) {
+            if (!settings.Connect(db, o.runOptions())) return false;
+            connectionText = settings.ConnectionText();
+            return true;
+        });
     activity.doing = "checking " + o.product;
     FixedOptions options(o.runOptions());
     int reads = 0;
     const auto started = std::chrono::steady_clock::now();
-    const CheckReport report = CheckRun(db, o.product, options, &reads);
+    CheckReport report = CheckRun(db, o.product, options, &reads);
+    // The server and database judged: as the connection text names the
+    // server, and as the connection reports the database.
+    const RunTarget target = DescribeRunTarget(db, o.product, connectionText);
     db.close();
+    // A server the text does not name is the local default instance; a
+    // file's database (Access, SQLite) has none.
+    const bool sqlServer = target.identity && target.identity->product.find("SQL Server") != std::string::npos;
+    report.server = target.server.value_or(sqlServer ? "(local)" : "");
+    report.database = target.database.value_or(target.file.value_or(""));
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     WriteStderr(fmt::format("asked the database {} time(s) in {} ms, the catalogue reading included\n", reads,
                             elapsed.count()));
     WriteStdout(format == "json" ? FormatCheckJson(report) : FormatCheckTable(report));
-    return report.refusals.empty() ? kSuccess : kRefusalExpected;
+    return CheckExitCode(report);
 }
 
 int commandSnapshot(const ConnectionOptions& o, Activity& activity) {
@@ -185,7 +204,8 @@ int commandDrift(const CatalogueSourceOptions& o, const std::string& format, Act
             return;
         }
         activity.doing = "reading the column types";
-        columnTypes = ReadMetadata(db.readResults(MetadataQuestion(ProductTables(product), HasCatalogViews(server))));
+        columnTypes =
+            ReadMetadata(db.readResults(MetadataQuestion(ProductTables(product), {}, DialectFor(server), false))).tables;
     });
     activity.doing = "comparing with " + product;
     const Drift drift = FindDrift(product, catalogue, columnTypes, typesNotCompared);
@@ -263,6 +283,16 @@ int commandUpgrade(const ConnectionOptions& o, const std::string& logFile, const
         if (copying && copying->made()) record.note(SafetyCopyJson(*copying->made()));
     };
     driver.checkFirst = guards.checkFirst;
+    // What the check foresees besides refusals goes to standard error
+    // before the first statement; a foreseen refusal stops the run (exit 5,
+    // the whole report).
+    driver.onChecked = [&display](const CheckReport& report) {
+        if (report.refusals.empty() && (!report.warnings.empty() || !report.notJudged.empty())) {
+            display.finish();
+            WriteStderr(FormatCheckNotes(report));
+        }
+        return false;
+    };
     const UpgradeLogOptions logOptions{
         reads.word, guards.checkFirst,
         guards.safetyCopy() ? std::optional(guards.safetyCopyFolder) : std::nullopt, guards.wholeSteps};

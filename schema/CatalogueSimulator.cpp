@@ -162,9 +162,16 @@ void CatalogueSimulator::apply(const std::string& sql) {
         case CatalogueChange::DropView: {
             const bool view = change.kind == CatalogueChange::DropView;
             auto& group = view ? catalogue_.views : catalogue_.tables;
+            auto& other = view ? catalogue_.tables : catalogue_.views;
             auto it = findIn(group, name);
             if (it != group.end()) {
                 group.erase(it);
+            } else if (findIn(other, name) != other.end()) {
+                // OBJECT_ID finds an object of either kind, so a guard lets
+                // the drop through to a server that refuses it.
+                const std::string wanted = view ? "VIEW" : "TABLE", found = view ? "table" : "view";
+                throw rejected("Cannot use DROP " + wanted + " with '" + name + "' because '" + name + "' is a " +
+                               found + ". Use DROP " + (view ? "TABLE" : "VIEW") + ".");
             } else if (change.guard != CatalogueChange::IfPresent) {
                 throw rejected(std::string("Cannot drop the ") + (view ? "view" : "table") + " '" + name +
                                "', because it does not exist or you do not have permission.");

@@ -6,7 +6,8 @@
 // every other statement without effect.  Like a
 // server it rejects what cannot be applied (creating an existing table,
 // adding a column to a missing table or a second time, an unguarded drop of
-// a missing table).  It records every statement, counts round trips, can
+// a missing table, a drop of a table that is a view or of a view that is a
+// table, guarded by OBJECT_ID or not).  It records every statement, counts round trips, can
 // wait a fixed time per round trip (benchmarks) and can be told to fail
 // (tests of error paths).
 #pragma once

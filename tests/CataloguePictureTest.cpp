@@ -66,10 +66,10 @@ TEST(CataloguePicture, AnswersAsAFreshReadAndReadsAgainOnlyWhenInDoubt) {
          {{{"X", {"a"}}}, {{"x", {"b"}}}},
          {"IF OBJECT_ID('X') IS NOT NULL DROP VIEW X", "IF OBJECT_ID('X') IS NULL create table dbo.X (c int)"},
          1 + 1},
-        {"a guarded drop of the other kind",
+        {"a guarded drop of a name nothing holds",
          tables,
-         {"IF OBJECT_ID('T') IS NOT NULL DROP VIEW T", "IF OBJECT_ID('Gone') IS NOT NULL DROP TABLE Gone"},
-         1 + 1},
+         {"IF OBJECT_ID('V') IS NOT NULL DROP VIEW V", "IF OBJECT_ID('Gone') IS NOT NULL DROP TABLE Gone"},
+         1},
         {"statements whose effect is not read exactly",
          tables,
          {"EXEC sp_rename 'T', 'T2'", "SELECT * INTO Copy FROM Gone", "ALTER TABLE Gone DROP COLUMN ID",
@@ -98,6 +98,10 @@ TEST(CataloguePicture, ARejectedStatementAnotherConnectionAndInvalidateReadAgain
         std::function<void()> action;
     } cases[] = {
         {"a statement the database rejects", [&] { EXPECT_THROW(picture.execute("create table dbo.T( ID int)"), DatabaseError); }},
+        // OBJECT_ID finds the table, so the guard lets the drop through and
+        // the server refuses it.
+        {"a guarded drop of the other kind",
+         [&] { EXPECT_THROW(picture.execute("IF OBJECT_ID('T') IS NOT NULL DROP VIEW T"), DatabaseError); }},
         {"a batch that fails part way",
          [&] {
              db.failStatementsContaining("fails", "the second statement of the batch failed");

@@ -60,6 +60,9 @@ start_caption="شروع عمليات ارتقاء       "
 exit_caption="خروج                          "
 run_succeeded="عمليات ارتقاء با موفقيت پايان پذيرفت"
 query_succeeded=".دستور مورد نظر با موفقيت اجرا گرديد"
+check_caption="بررسي پيش از ارتقاء"  # the check dialog, with its two buttons
+close_text="بستن"
+run_anyway_text="با اين حال اجرا شود"
 
 mkdir "$dir/program" "$dir/odbc" "$dir/data"
 cp "$exe" "$dir/program/orvel-updater.exe"
@@ -231,6 +234,15 @@ xdotool mousemove $(centre_of "$caption" "$start_caption")
 sleep 0.3
 rest_pointer=$(pointer_now)
 press "$caption" Return
+# The database is empty: the check foresees the refusals of the statements
+# that alter older columns of P_TTHESAB and asks first; "Run anyway" runs
+# as before.
+if until_shown "$check_caption"; then
+    ok "Enter on Start checks first: the check dialog foresees refusals on an empty insurance-office database"
+    click "$check_caption" "$run_anyway_text"
+else
+    fail "Enter on Start checks first: the check dialog appears"
+fi
 if answered_by error "[SQLite]unknown database dbo (1)" \
     "Enter on Start runs the insurance-office upgrade; its first statement fails: the ErrorBox shows the driver's message"; then
     [ "$box_pointer" = "$rest_pointer" ] && ok "the ErrorBox shows the arrow, not the wait cursor" ||
@@ -300,7 +312,54 @@ else
     fail "the query button opens the query window"
 fi
 
-# 4. A whole run, then Enter on Exit.  Another program holds the database
+# 4. The check before the run: a view stands where the run alters the table
+# Transfer.  Start lists the refusal in the check dialog before anything is
+# sent; "Close" ends the attempt, "Run anyway" runs as before and meets the
+# refusal.  Then the table is put back for the whole run below.
+sqlite3 "$dir/data/Pelsa" "drop table Transfer; create view Transfer as select 1 as CT;"
+schema_before=$(sqlite3 "$dir/data/Pelsa" .schema)
+click "$caption" "$start_caption"
+if until_shown "$check_caption"; then
+    ok "Start shows the check dialog when the check foresees a refusal"
+    report=$(text_of_class "$check_caption" Edit)
+    case "$report" in
+    *TRansfer*2010*"Transfer is a view"*"DROP VIEW [Transfer]"*) ok "the dialog lists the step, the error, what stands there and the advice" ;;
+    *) fail "the dialog lists the step, the error, what stands there and the advice: \"$report\"" ;;
+    esac
+    [ -n "$(centre_of "$check_caption" "$run_anyway_text")" ] && ok "the dialog has \"Run anyway\"" ||
+        fail "the dialog has \"Run anyway\""
+    focused "$check_caption" "$close_text" && ok "\"Close\" has the focus" ||
+        fail "\"Close\" has the focus, not \"$(focused_text "$check_caption")\""
+    import -window "$(x_window "$check_caption")" "$shots/check-dialog.png"
+    click "$check_caption" "$close_text"
+    until_gone "$check_caption" && ok "\"Close\" closes the dialog" || fail "\"Close\" closes the dialog"
+    [ -z "$(window_line "$title")" ] && ok "\"Close\" ends the attempt without a message" ||
+        fail "\"Close\" ends the attempt without a message"
+    [ "$(sqlite3 "$dir/data/Pelsa" .schema)" = "$schema_before" ] && ok "after \"Close\" nothing was sent" ||
+        fail "after \"Close\" nothing was sent"
+    click "$caption" "$start_caption"
+    if until_shown "$check_caption"; then
+        click "$check_caption" "$run_anyway_text"
+        if until_shown "$title"; then
+            shown=$(text_of_class "$title" Static | grep -v -e '^$' -e '^\[icon\]$' | tr '\n' ' ')
+            case "$shown" in
+            *Transfer*) ok "\"Run anyway\" runs and meets the refusal: the ErrorBox names the table" ;;
+            *) fail "\"Run anyway\" runs and meets the refusal: the ErrorBox shows \"$shown\"" ;;
+            esac
+            press "$title" Return
+            until_gone "$title" || fail "Enter dismisses the ErrorBox"
+        else
+            fail "\"Run anyway\" runs and meets the refusal: no message box appeared"
+        fi
+    else
+        fail "Start shows the check dialog again"
+    fi
+else
+    fail "Start shows the check dialog when the check foresees a refusal"
+fi
+sqlite3 "$dir/data/Pelsa" "drop view Transfer; create table Transfer(CT Integer);"
+
+# 5. A whole run, then Enter on Exit.  Another program holds the database
 # locked for the run's first seconds: the run waits for it (the driver's busy
 # timeout), under the wait cursor.
 (echo "BEGIN EXCLUSIVE;"; sleep 4; echo "COMMIT;") | sqlite3 "$dir/data/Pelsa" &

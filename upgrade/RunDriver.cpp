@@ -9,7 +9,9 @@
 #include "products/StepLists.h"
 #include "upgrade/WholeSteps.h"
 #include "database/RunLock.h"
+#include "check/CheckReportJson.h"
 #include "check/RefusalCheck.h"
+#include "schema/CatalogueReader.h"
 
 namespace orvel {
 
@@ -150,11 +152,6 @@ void RunDriver::runRecorded(RecordWriter& record, const std::string& productId, 
         const RunTarget target = DescribeRunTarget(db_, productId, connectionText);
         record.note(RunTargetJson(target));
         if (onTargetKnown) onTargetKnown(target);
-        if (checkFirst) {
-            stage_ = kStageCheck;
-            CheckReport report = CheckRun(db_, productId, options_);
-            if (!report.refusals.empty()) throw RefusalExpectedError(std::move(report));
-        }
         RunProduct(productId, connectionText);
     } catch (const std::exception& e) {
         record_ = nullptr;
@@ -194,6 +191,17 @@ std::string RunDriver::explainRefused() noexcept {
     }
 }
 
+void RunDriver::checkBeforeFirstStatement(const std::string& productId) {
+    stage_ = kStageCheck;
+    // The run's own reading: the picture keeps it for the steps.
+    const CatalogueSnapshot start = ReadCatalogueSnapshot(ReadOnlyCatalogue(steps_));
+    CheckReport report = CheckRunOn(db_, start, productId, options_, registry_);
+    record_->note(nlohmann::ordered_json{{"check", CheckReportJson(report)}});
+    const bool goOn = onChecked ? onChecked(report) : report.refusals.empty();
+    if (!report.refusals.empty() && !goOn) throw RefusalExpectedError(std::move(report));
+    stage_ = kStageBeforeSteps;
+}
+
 void RunDriver::checkEveryStepRegistered(const std::string& productId) const {
     for (const auto& entry : StepListFor(productId)) {
         if (!entry.isReconnectPoint() && !registry_.contains(entry.step))
@@ -221,6 +229,7 @@ void RunDriver::RunProduct(const std::string& productId, const std::string& conn
     // Whatever was done on the connection since the last run (the query
     // window sends past the picture) is read afresh.
     picture_.openedPast(connectionText);
+    if (checkFirst && record_) checkBeforeFirstStatement(productId);
     progress_.resetOverallGauge(schema_.CountTables());
 
     if (productId == "Tamrix2") schema_.DropTableIfPresent("LOGIN");

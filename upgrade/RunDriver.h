@@ -157,10 +157,13 @@ public:
     // Each step in one transaction, committed at its end (SQL Server only).
     void setWholeSteps(bool whole) noexcept { wholeSteps_ = whole; }
 
-    // When set, a recorded run first checks the database (reads only) and
-    // throws RefusalExpectedError, sending nothing, when a statement is
-    // expected to be refused.
+    // When set, a recorded run first checks the database (reads only, on
+    // the run's own catalogue reading) before it sends anything, writes the
+    // report to the record and hands it to onChecked.  When a statement is
+    // expected to be refused the run goes on only if onChecked says so;
+    // otherwise it throws RefusalExpectedError, nothing sent.
     bool checkFirst = false;
+    std::function<bool(const CheckReport& report)> onChecked;
 
     SchemaOperations& schema() noexcept { return schema_; }
 
@@ -170,6 +173,7 @@ private:
     // session of its own, then the run's connection.
     Opening lockedOpening();
     void runRecorded(RecordWriter& record, const std::string& productId, const std::string& connectionText);
+    void checkBeforeFirstStatement(const std::string& productId);
     // Throws when a stop was asked for; the run's record then says why.
     void stopWhenAsked() const;
     // The record's last line and the exception of a run stopped from outside.

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 
+#include "app/gui/CheckDialog.h"
 #include "app/gui/PointerScope.h"
 #include "app/gui/WindowLook.h"
 #include "app/gui/QueryWindow.h"
@@ -109,6 +110,12 @@ void TForm1::closeWindow() { close(); }
 void TForm1::showQueryWindow() {
     PointerScope typing(PointerScope::Own);
     if (queryWindow_) queryWindow_->exec();
+}
+
+bool TForm1::askRunDespiteRefusals(std::string_view report) {
+    PointerScope reading(PointerScope::Own);
+    TCheckDialog dialog(this, report);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void TForm1::discardQueuedInput() {

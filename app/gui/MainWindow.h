@@ -43,6 +43,7 @@ public:
     void closeWindow() override;
     void showQueryWindow() override;
     void discardQueuedInput() override;
+    bool askRunDespiteRefusals(std::string_view report) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextEdit>
 #include <QToolButton>
 
 #include "app/gui/WindowLook.h"
@@ -120,6 +121,15 @@ QWidget* makeControl(const ControlEntry& control, QWidget* parent, QButtonGroup*
     }
     case ControlKind::TextBox: {
         auto* box = new QPlainTextEdit(parent);
+        box->setTabChangesFocus(true);
+        return box;
+    }
+    case ControlKind::ReportBox: {
+        // A rich-text box shown as plain text: each paragraph reads in the
+        // direction of its first letter and is aligned to match.
+        auto* box = new QTextEdit(parent);
+        box->setReadOnly(true);
+        box->setAcceptRichText(false);
         box->setTabChangesFocus(true);
         return box;
     }

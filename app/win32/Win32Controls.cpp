@@ -255,6 +255,13 @@ void Win32Controls::build(const WindowTable& table, HWND window) {
                             WS_EX_CLIENTEDGE, rect, window, id);
             SendMessageW(handle, EM_SETLIMITTEXT, 0, 0);  // no limit beyond memory
             break;
+        case ControlKind::ReportBox:
+            handle = create(L"EDIT", L"",
+                            ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_VSCROLL | WS_TABSTOP | WS_GROUP |
+                                (rightToLeft(control) ? ES_RIGHT : 0),
+                            WS_EX_CLIENTEDGE | exStyle, rect, window, id);
+            SendMessageW(handle, EM_SETLIMITTEXT, 0, 0);
+            break;
         }
         if (!handle) continue;
         SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

@@ -1,5 +1,6 @@
 // A window's controls, made with the Win32 API from its table
-// (MainWindowTable(), QueryWindowTable()) and found again by their ids.
+// (MainWindowTable(), QueryWindowTable(), CheckDialogTable()) and found again
+// by their ids.
 //
 // Every control is a child of the window itself, also the ones that stand
 // in a frame (the frame's offset is added), so that their notifications

@@ -73,4 +73,44 @@ SIZE Win32TextSize(HFONT font, const std::wstring& text) {
     return size;
 }
 
+HWND CreateOwnedWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, std::string_view caption, int width,
+                       int height, HWND owner) {
+    RegisterWin32Class(windowClass, DefWindowProcW, IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RECT outer{0, 0, width, height};  // the client size, grown by the frame
+    AdjustWindowRectEx(&outer, style, FALSE, exStyle);
+    return CreateWindowExW(exStyle, windowClass, WideFromUtf8(caption).c_str(), style, 0, 0, outer.right - outer.left,
+                           outer.bottom - outer.top, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+bool RunModal(HWND owner, HWND window, const bool& open, const std::function<void()>& shown) {
+    RECT main{}, own{};
+    GetWindowRect(owner, &main);
+    GetWindowRect(window, &own);
+    const int width = own.right - own.left, height = own.bottom - own.top;
+    SetWindowPos(window, nullptr, main.left + (main.right - main.left - width) / 2,
+                 main.top + (main.bottom - main.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EnableWindow(owner, FALSE);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    if (shown) shown();
+    MSG message;
+    bool quitting = false;
+    while (open) {
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+            quitting = true;
+            break;
+        }
+        if (IsDialogMessageW(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    // The owner is enabled before this window hides, so it, and not some
+    // other program, comes to the front.
+    EnableWindow(owner, TRUE);
+    ShowWindow(window, SW_HIDE);
+    SetActiveWindow(owner);
+    if (quitting) PostQuitMessage(static_cast<int>(message.wParam));
+    return !quitting;
+}
+
 }  // namespace orvel

@@ -12,6 +12,7 @@
 #endif
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,18 @@ SIZE Win32TextSize(HFONT font, const std::wstring& text);
 // paints its own; `withProgramIcon`: the class carries the program icon.
 void RegisterWin32Class(const wchar_t* name, WNDPROC procedure, const wchar_t* cursor,
                         HBRUSH background = nullptr, bool withProgramIcon = false);
+
+// A window of class `windowClass` (registered here) owned by `owner`, whose
+// client area is `width` x `height`, captioned `caption`; hidden until shown.
+HWND CreateOwnedWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, std::string_view caption, int width,
+                       int height, HWND owner);
+
+// Shows `window` centred over `owner`, which takes no input meanwhile, and
+// runs the program's messages while `open` stays true (`shown` runs once the
+// window is in front).  Gives `owner` back its input and the front when done.
+// Returns false when the program was asked to quit meanwhile (the quit is
+// posted again, for the main loop).
+bool RunModal(HWND owner, HWND window, const bool& open, const std::function<void()>& shown);
 
 // Sends `window`'s messages to owner->handle(message, wParam, lParam) from
 // now on (those of its creation went to the class's DefWindowProcW).

@@ -4,6 +4,7 @@
 #include "app/win32/Win32MainWindow.h"
 
 #include "upgrade/WideText.h"
+#include "app/win32/Win32CheckDialog.h"
 #include "app/win32/Win32PointerScope.h"
 #include "app/win32/Win32QueryWindow.h"
 
@@ -77,6 +78,11 @@ void Win32MainWindow::showQueryWindow() {
 }
 
 void Win32MainWindow::discardQueuedInput() { DiscardQueuedWin32Input(); }
+
+bool Win32MainWindow::askRunDespiteRefusals(std::string_view report) {
+    Win32CheckDialog dialog(window_, report);
+    return dialog.runAnyway();
+}
 
 LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -39,6 +39,7 @@ public:
     void closeWindow() override;
     void showQueryWindow() override;
     void discardQueuedInput() override;
+    bool askRunDespiteRefusals(std::string_view report) override;
 
     // The window's messages (RouteMessagesTo).
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);

@@ -18,13 +18,8 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 Win32QueryWindow::Win32QueryWindow(HWND mainWindow, QueryRunner& runner, MessageBoxes& messages)
     : owner_(mainWindow), handlers_(runner, messages, *this) {
-    RegisterWin32Class(kWindowClass, DefWindowProcW, IDC_ARROW, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const WindowTable& table = QueryWindowTable();
-    RECT outer{0, 0, table.width, table.height};  // the client size, grown by the frame
-    AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-    window_ = CreateWindowExW(kExStyle, kWindowClass, WideFromUtf8(table.caption).c_str(), kStyle, 0, 0,
-                              outer.right - outer.left, outer.bottom - outer.top, mainWindow, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
+    window_ = CreateOwnedWindow(kWindowClass, kStyle, kExStyle, table.caption, table.width, table.height, mainWindow);
     RouteMessagesTo(window_, this);
     controls_.build(table, window_);
 }
@@ -34,35 +29,8 @@ Win32QueryWindow::~Win32QueryWindow() {
 }
 
 void Win32QueryWindow::showModal() {
-    RECT main{}, own{};
-    GetWindowRect(owner_, &main);
-    GetWindowRect(window_, &own);
-    const int width = own.right - own.left, height = own.bottom - own.top;
-    SetWindowPos(window_, nullptr, main.left + (main.right - main.left - width) / 2,
-                 main.top + (main.bottom - main.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-
-    EnableWindow(owner_, FALSE);
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    handlers_.FormShow();
     open_ = true;
-    MSG message;
-    bool quitting = false;
-    while (open_) {
-        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
-            quitting = true;
-            break;
-        }
-        if (IsDialogMessageW(window_, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    // The main window is enabled before this one hides, so it, and not some
-    // other program, comes to the front.
-    EnableWindow(owner_, TRUE);
-    ShowWindow(window_, SW_HIDE);
-    SetActiveWindow(owner_);
-    if (quitting) PostQuitMessage(static_cast<int>(message.wParam));
+    RunModal(owner_, window_, open_, [this] { handlers_.FormShow(); });
 }
 
 std::string Win32QueryWindow::typedText() const {

@@ -45,6 +45,10 @@ class PointerNotingSimulator : public CatalogueSimulator {
 public:
     using CatalogueSimulator::CatalogueSimulator;
     std::vector<std::string> pointers;
+    // Answers to the reads the check before a run asks, in order; when none
+    // are left a read is refused, as by a database that keeps no rows.
+    std::vector<std::vector<ResultSet>> answers;
+    std::vector<std::string> asked;
 
     void open(const std::string& connectionText) override {
         pointers.push_back("open: " + PointerShown());
@@ -55,6 +59,13 @@ protected:
     void doExecute(const std::string& sql) override {
         pointers.push_back("statement: " + PointerShown());
         CatalogueSimulator::doExecute(sql);
+    }
+    std::vector<ResultSet> doReadResults(const std::string& sql) override {
+        asked.push_back(sql);
+        if (answers.empty()) return CatalogueSimulator::doReadResults(sql);
+        auto next = std::move(answers.front());
+        answers.erase(answers.begin());
+        return next;
     }
 };
 
