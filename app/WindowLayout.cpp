@@ -145,7 +145,7 @@ WindowTable buildCheckDialog() {
     WindowTable window;
     window.name = "TCheckDialog";
     window.caption = kCheckDialogCaption;
-    window.width = 560;
+    window.width = 640;  // the heading on one line of Tahoma, on Windows too
     window.height = 360;
     window.outerSize = false;
     window.font = kTahoma13;
@@ -153,13 +153,13 @@ WindowTable buildCheckDialog() {
 
     using K = ControlKind;
     auto& c = window.controls;
-    c.push_back({ControlId::CheckHeading, "CheckHeading", K::Label, {8, 8, 544, 20}, {}, kCheckDialogHeading});
-    c.push_back({ControlId::CheckReport, "CheckReport", K::ReportBox, {8, 34, 544, 270}});
+    c.push_back({ControlId::CheckHeading, "CheckHeading", K::Label, {8, 8, 624, 20}, {}, kCheckDialogHeading});
+    c.push_back({ControlId::CheckReport, "CheckReport", K::ReportBox, {8, 34, 624, 270}});
     ControlEntry close{ControlId::CheckClose, "CheckClose", K::PictureButton, {8, 314, 200, 38}, {},
                        kCheckDialogClose};
     close.picture = "exit";
     c.push_back(close);
-    ControlEntry runAnyway{ControlId::CheckRunAnyway, "CheckRunAnyway", K::PictureButton, {352, 314, 200, 38}, {},
+    ControlEntry runAnyway{ControlId::CheckRunAnyway, "CheckRunAnyway", K::PictureButton, {432, 314, 200, 38}, {},
                            kCheckDialogRunAnyway};
     runAnyway.picture = "start";
     c.push_back(runAnyway);
