@@ -151,7 +151,9 @@ TEST(Cli, EachCommandsHelpListsItsExitCodesAndEnvironment) {
         EXPECT_EQ(tail.find("\nEnvironment:\n") != std::string::npos, !c.variables.empty()) << c.command;
         for (const char* variable : c.variables)
             EXPECT_NE(tail.find(std::string("\n  ") + variable), std::string::npos) << c.command << ": " << variable;
-        if (c.variables.empty()) EXPECT_EQ(tail.find("ORVEL_ODBC"), std::string::npos) << c.command;
+        if (c.variables.empty()) {
+            EXPECT_EQ(tail.find("ORVEL_ODBC"), std::string::npos) << c.command;
+        }
     }
     // The program's own help lists every code.
     const std::string usage = RunCli("help").out;
