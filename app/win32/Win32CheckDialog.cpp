@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/win32/Win32Look.h"
 #include "app/win32/Win32PointerScope.h"
 #include "upgrade/WideText.h"
 
@@ -69,17 +70,8 @@ LRESULT Win32CheckDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_ACTIVATE:
-        // Not a dialog: the focused control is kept here, so that "Close"
-        // has the focus when the dialog comes in front, and keeps it.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(window_, focus)) lastFocus_ = focus;
-        } else if (lastFocus_) {
-            SetFocus(lastFocus_);
-        }
-        return 0;
     case WM_SETFOCUS:
-        if (lastFocus_) SetFocus(lastFocus_);
+        KeepFocusedControl(window_, message, wParam, lastFocus_);
         return 0;
     case WM_SETCURSOR:
         if (Win32PointerScope::showScopedPointer()) return TRUE;

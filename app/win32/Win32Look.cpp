@@ -113,4 +113,21 @@ bool RunModal(HWND owner, HWND window, const bool& open, const std::function<voi
     return !quitting;
 }
 
+bool KeepFocusedControl(HWND window, UINT message, WPARAM wParam, HWND& lastFocus) {
+    if (message == WM_ACTIVATE) {
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window, focus)) lastFocus = focus;
+        } else if (lastFocus) {
+            SetFocus(lastFocus);
+        }
+        return true;
+    }
+    if (message == WM_SETFOCUS) {
+        if (lastFocus) SetFocus(lastFocus);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace orvel

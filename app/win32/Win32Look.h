@@ -56,6 +56,12 @@ HWND CreateOwnedWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, s
 // posted again, for the main loop).
 bool RunModal(HWND owner, HWND window, const bool& open, const std::function<void()>& shown);
 
+// A window that is not a dialog does not keep its focused control when
+// another window comes in front (a message box): this keeps it in
+// `lastFocus` on WM_ACTIVATE and gives it back on activation and on
+// WM_SETFOCUS.  True when `message` was one of those two, handled.
+bool KeepFocusedControl(HWND window, UINT message, WPARAM wParam, HWND& lastFocus);
+
 // Sends `window`'s messages to owner->handle(message, wParam, lParam) from
 // now on (those of its creation went to the class's DefWindowProcW).
 template <class Owner>

@@ -5,6 +5,7 @@
 
 #include "upgrade/WideText.h"
 #include "app/win32/Win32CheckDialog.h"
+#include "app/win32/Win32Look.h"
 #include "app/win32/Win32PointerScope.h"
 #include "app/win32/Win32QueryWindow.h"
 
@@ -115,17 +116,8 @@ LRESULT Win32MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (HIWORD(wParam) == BN_CLICKED) command(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_ACTIVATE:
-        // A window that is not a dialog does not keep its focused control
-        // when another window comes in front (a message box): keep it here.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(window_, focus)) lastFocus_ = focus;
-        } else if (lastFocus_) {
-            SetFocus(lastFocus_);
-        }
-        return 0;
     case WM_SETFOCUS:
-        if (lastFocus_) SetFocus(lastFocus_);
+        KeepFocusedControl(window_, message, wParam, lastFocus_);
         return 0;
     case WM_SETCURSOR:
         if (Win32PointerScope::showScopedPointer()) return TRUE;
